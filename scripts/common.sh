@@ -1,0 +1,111 @@
+# Shared helpers of the build, test and run scripts. Source it; it defines
+# functions only.
+
+KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KV_WINE64=/usr/lib/wine/wine64
+KV_WINESERVER=/usr/lib/wine/wineserver
+
+KV_PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
+  wine64 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine
+  libxrender1 libxcursor1 libxi6 libxrandr2 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
+  libgl1 libgl1-mesa-dri"
+
+kv_log() { printf '== %s\n' "$*" >&2; }
+
+# Installs whatever of the packages is missing (Debian 12, as root).
+kv_install_deps() {
+    local missing="" p
+    for p in $KV_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
+    done
+    [ -z "$missing" ] && return 0
+    local sudo=""
+    if [ "$(id -u)" != 0 ]; then
+        command -v sudo >/dev/null || { echo "need root to install:$missing" >&2; return 1; }
+        sudo=sudo
+    fi
+    kv_log "installing:$missing"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    # shellcheck disable=SC2086
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# kv_build ARCH [cmake args...]: configures and builds build/ARCH.
+kv_build() {
+    local arch=$1; shift
+    local dir="$KV_ROOT/build/$arch"
+    cmake -S "$KV_ROOT" -B "$dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/toolchain-$arch-w64-mingw32.cmake" "$@" >/dev/null
+    cmake --build "$dir" -- -j"$(nproc)"
+}
+
+# Environment of every Wine run in prefix $1.
+kv_wine_env() {
+    export WINEPREFIX=$1
+    export WINEDEBUG=${WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+}
+
+# Creates the private prefix on first use: a virtual desktop (windows hide and
+# close at once and low-level hooks see SendInput keys) and Wine's own fonts.
+kv_ensure_prefix() {
+    local prefix=$1
+    [ -f "$prefix/.kv-ready" ] && return 0
+    mkdir -p "$(dirname "$prefix")"
+    (
+        flock 9
+        [ -f "$prefix/.kv-ready" ] && exit 0
+        kv_wine_env "$prefix"
+        kv_log "creating Wine prefix $prefix"
+        "$KV_WINE64" wineboot -i >/dev/null 2>&1 || true
+        "$KV_WINESERVER" -w
+        local tries
+        for tries in 1 2 3 4 5; do
+            "$KV_WINE64" reg.exe add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+            "$KV_WINE64" reg.exe add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
+            if "$KV_WINE64" reg.exe query 'HKCU\Software\Wine\Explorer' /s 2>/dev/null | grep -q 1280x1024; then
+                break
+            fi
+            sleep 1
+        done
+        mkdir -p "$prefix/drive_c/windows/Fonts"
+        cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+        # The desktop setting applies only to a new server.
+        "$KV_WINESERVER" -k 2>/dev/null || true
+        "$KV_WINESERVER" -w 2>/dev/null || true
+        touch "$prefix/.kv-ready"
+    ) 9>"$prefix.lock"
+}
+
+KV_XVFB_PID=""
+# Starts an Xvfb on the first free display number and exports DISPLAY.
+# Depth in $1 (default 24).
+kv_start_xvfb() {
+    local depth=${1:-24} n i
+    for n in $(seq 90 250); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 "1280x1024x$depth" -nolisten tcp >/dev/null 2>&1 &
+        KV_XVFB_PID=$!
+        for i in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            kill -0 "$KV_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$KV_XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$KV_XVFB_PID" 2>/dev/null || true
+        KV_XVFB_PID=""
+    done
+    echo "no free X display found" >&2
+    return 1
+}
+
+kv_stop_xvfb() {
+    [ -n "$KV_XVFB_PID" ] || return 0
+    kill "$KV_XVFB_PID" 2>/dev/null || true
+    wait "$KV_XVFB_PID" 2>/dev/null || true
+    KV_XVFB_PID=""
+}
