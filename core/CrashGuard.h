@@ -1,0 +1,24 @@
+#pragma once
+// Every way the process can die puts the user's system cursors back first: a
+// fatal stop, an access violation (the unhandled-exception filter) and an
+// uncaught C++ exception (std::terminate, which the filter never sees).
+#include <windows.h>
+
+// Reloads the system cursors from the user's settings. Safe anywhere: no heap,
+// no locks.
+void RestoreSystemCursors();
+
+// Restores the cursors and ends the process at once with exit code 1, without
+// exit handlers.
+[[noreturn]] void FatalExit();
+
+// The unhandled-exception filter: restores the cursors and lets the process end.
+LONG WINAPI RestoreCursorsOnCrash(EXCEPTION_POINTERS* info);
+
+// Installs RestoreCursorsOnCrash and a terminate handler that restores the
+// cursors before the process ends.
+void InstallCrashHandlers();
+
+// Shows the "hwnd is NULL!" stop and ends the process (a window procedure
+// called without a window).
+[[noreturn]] void NullWindowStop();

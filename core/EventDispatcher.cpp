@@ -1,0 +1,230 @@
+#include "core/EventDispatcher.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "core/CpuUsageMeter.h"
+#include "core/CrashGuard.h"
+#include "core/FrameRate.h"
+#include "magnifier/ViewRect.h"
+#include "settings/MagSettings.h"
+
+namespace Hook {
+
+const wchar_t kMsgWindowClass[] = L"KOVAXMsgWindowClass";
+const wchar_t kMsgWindowTitle[] = L"KOVAX Worker";
+
+namespace {
+const wchar_t* const kMessageNames[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd",
+                                         L"Message.DestroyWnd"};
+}
+
+EventDispatcher::EventDispatcher() {
+    lastTick_ = GetTickCount();
+    for (int i = 0; i < 4; ++i) {
+        messages_[i] = RegisterWindowMessageW(kMessageNames[i]);
+        if (messages_[i] == 0) FatalExit();
+    }
+    if (!AddListener(Tick, OnTick, this)) FatalExit();
+}
+
+EventDispatcher::~EventDispatcher() { RemoveListener(Tick, OnTick); }
+
+bool EventDispatcher::AddListener(int kind, ListenerCallback callback, void* context) {
+    listeners_[kind].push_back({callback, context});
+    return true;
+}
+
+void EventDispatcher::RemoveListener(int kind, ListenerCallback callback) {
+    auto& list = listeners_[kind];
+    if (dispatchDepth_ > 0) {
+        // A dispatch is walking the list: leave holes, compacted when it ends.
+        for (Listener& l : list) {
+            if (l.callback == callback) {
+                l.callback = nullptr;
+                listenersRemoved_ = true;
+            }
+        }
+        return;
+    }
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const Listener& l) { return l.callback == callback; }),
+               list.end());
+}
+
+bool EventDispatcher::Dispatch(int kind, void* data) {
+    auto& list = listeners_[kind];
+    bool result = true;
+    ++dispatchDepth_;
+    // Indexes, not iterators: a listener may add or remove listeners.
+    for (size_t i = 0; i < list.size(); ++i) {
+        Listener l = list[i];
+        if (!l.callback) continue;
+        if (!l.callback(l.context, data)) {
+            result = false;
+            break;
+        }
+    }
+    if (--dispatchDepth_ == 0 && listenersRemoved_) CompactListeners();
+    return result;
+}
+
+void EventDispatcher::CompactListeners() {
+    listenersRemoved_ = false;
+    for (auto& list : listeners_) {
+        list.erase(std::remove_if(list.begin(), list.end(), [](const Listener& l) { return !l.callback; }),
+                   list.end());
+    }
+}
+
+bool EventDispatcher::RunMessageLoop() {
+    bool result = true;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    loopEnded_ = false;
+
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = MsgWindowProc;
+    wc.cbClsExtra = sizeof(EventDispatcher*);
+    wc.hInstance = instance;
+    wc.lpszClassName = kMsgWindowClass;
+    if (!RegisterClassExW(&wc)) {
+        result = false;
+    } else {
+        window_ = CreateWindowExW(0, kMsgWindowClass, kMsgWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                  HWND_MESSAGE, nullptr, instance, nullptr);
+        if (!window_) {
+            result = false;
+        } else {
+            SetClassLongPtrW(window_, 0, reinterpret_cast<LONG_PTR>(this));
+            if (!SetFrameRate(g_settings.MaxFrameRate.Value())) FatalExit();
+            MSG msg;
+            for (;;) {
+                BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+                if (got == 0 || got == -1) break;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    }
+
+    loopEnded_ = true;
+    if (timer_ && !KillTimer(window_, kFrameTimerId)) result = false;
+    timer_ = 0;
+    if (window_ && !DestroyWindow(window_)) result = false;
+    window_ = nullptr;
+    if (!UnregisterClassW(kMsgWindowClass, instance)) result = false;
+    return result;
+}
+
+LRESULT CALLBACK EventDispatcher::MsgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!window) NullWindowStop();
+    auto* hub = reinterpret_cast<EventDispatcher*>(GetClassLongPtrW(window, 0));
+    if (!hub) return DefWindowProcW(window, message, wParam, lParam);
+    return hub->OnMessage(message, wParam, lParam, window);
+}
+
+LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window) {
+    if (message == WM_DESTROY) {
+        if (!loopEnded_) PostQuitMessage(0);
+        return 0;
+    }
+    if (!active_) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_TIMER && wParam == kFrameTimerId) {
+        RaiseTick();
+        return 0;
+    }
+    if (message == messages_[0]) {  // focus moved
+        FocusMessageInfo info{lParam, wParam};
+        if (!Dispatch(FocusMessage, &info)) {
+            PostQuitMessage(0);
+            return 0;
+        }
+        if (wParam) focusWindow_ = reinterpret_cast<HWND>(wParam);
+        return 0;
+    }
+    if (message == messages_[1]) {  // a window was activated
+        activation_ = {wParam, lParam};
+        return 0;
+    }
+    if (message == messages_[2]) {
+        if (!Dispatch(WindowCreated, reinterpret_cast<void*>(wParam))) PostQuitMessage(0);
+        return 0;
+    }
+    if (message == messages_[3]) {
+        if (!Dispatch(WindowDestroyed, reinterpret_cast<void*>(wParam))) PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void EventDispatcher::RaiseTick() {
+    DWORD elapsed = GetTickCount() - lastTick_;
+    bool ok = Dispatch(Tick, &elapsed);
+    // The listeners' own time does not count towards the next tick.
+    lastTick_ = GetTickCount();
+    if (!ok) PostQuitMessage(0);
+}
+
+bool EventDispatcher::SetFrameRate(unsigned rate) {
+    if (timer_) {
+        if (!KillTimer(window_, kFrameTimerId)) return false;
+        timer_ = 0;
+    }
+    if (rate == 0) return true;
+    unsigned effective = EffectiveFrameRate(rate, g_settings.MaxFrameRate.Value());
+    rate_ = effective;
+    timer_ = SetTimer(window_, kFrameTimerId, FrameInterval(effective), nullptr);
+    return timer_ != 0;
+}
+
+bool EventDispatcher::OnTick(void* context, void* data) {
+    auto* hub = static_cast<EventDispatcher*>(context);
+    DWORD elapsed = *static_cast<DWORD*>(data);
+    hub->TickChecks(elapsed);
+
+    int load = g_cpuUsageMeter ? g_cpuUsageMeter->GetUsage() : 0;
+    unsigned rate = hub->rate_;
+    unsigned next = AdaptFrameRate(rate, g_settings.MaxFrameRate.Value(), load, elapsed, hub->rateAccumulator_);
+    if (next != rate && !hub->SetFrameRate(next)) return false;
+
+    ViewRect none{0, 0, 0, 0};
+    return hub->Dispatch(Frame, &none);
+}
+
+bool EventDispatcher::ScheduleCheck(int kind, int delay) {
+    bool found = false;
+    for (PendingCheck& c : pendingChecks_) {
+        if (c.kind == kind) {
+            c.remaining = delay;
+            found = true;
+        }
+    }
+    if (!found) pendingChecks_.push_back({kind, delay});
+    return true;
+}
+
+void EventDispatcher::TickChecks(DWORD elapsed) {
+    int step = elapsed > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(elapsed);
+    bool chain = true;
+    // Only the checks pending when the tick began are advanced; one armed by a
+    // listener during this pass starts counting from the next tick.
+    size_t count = pendingChecks_.size();
+    auto it = pendingChecks_.begin();
+    for (size_t i = 0; i < count && it != pendingChecks_.end(); ++i) {
+        PendingCheck& check = *it;
+        check.remaining = check.remaining < INT_MIN + step ? INT_MIN : check.remaining - step;
+        if (check.remaining > 0) {
+            ++it;
+            continue;
+        }
+        if (chain) chain = Dispatch(CheckDue, &check);
+        // A listener that scheduled this kind again has re-armed this very check.
+        if (check.remaining <= 0) {
+            it = pendingChecks_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+}  // namespace Hook

@@ -1,0 +1,95 @@
+#pragma once
+// The main thread's event hub: turns timer ticks and the hook library's window
+// messages into numbered events and hands each to the listeners of its kind,
+// in subscription order. Owns the message-only window "KOVAX Worker", the
+// frame timer and the pending checks, and runs the program's only message
+// loop. Everything here belongs to the main thread except the active flag,
+// which the control panel's thread may flip.
+#include <windows.h>
+
+#include <atomic>
+#include <list>
+#include <vector>
+
+#include "core/EventKind.h"
+#include "core/FrameRate.h"
+
+namespace Hook {
+
+class EventDispatcher {
+public:
+    EventDispatcher();
+    ~EventDispatcher();
+    EventDispatcher(const EventDispatcher&) = delete;
+    EventDispatcher& operator=(const EventDispatcher&) = delete;
+
+    // Appends a listener to the list of kind; always true.
+    bool AddListener(int kind, ListenerCallback callback, void* context);
+    // Removes every listener of that list with this callback, whatever its
+    // context; safe while the list is being dispatched.
+    void RemoveListener(int kind, ListenerCallback callback);
+    // Calls the listeners of kind in order until one returns false; an empty
+    // list gives true.
+    bool Dispatch(int kind, void* data);
+
+    // Creates the window, starts the frame timer, runs the loop until WM_QUIT,
+    // and cleans up. True when every step succeeded.
+    bool RunMessageLoop();
+
+    // (Re)starts the frame timer at rate frames per second, bounded by 3 and
+    // MaxFrameRate; 0 stops it.
+    [[nodiscard]] bool SetFrameRate(unsigned rate);
+
+    // Arms a check of kind to fall due after delay ms; re-arms a pending one.
+    bool ScheduleCheck(int kind, int delay);
+    // Counts the pending checks down by elapsed ms and raises CheckDue for
+    // those that fall due.
+    void TickChecks(DWORD elapsed);
+
+    bool IsActive() const { return active_; }
+    void SetActive(bool active) { active_ = active; }
+    unsigned Rate() const { return rate_; }
+    HWND Window() const { return window_; }
+    const std::list<PendingCheck>& PendingChecks() const { return pendingChecks_; }
+
+    // The four registered messages of the hook library, in this order:
+    // "Message.SetFocus", "Message.Activate", "Message.CreateWnd",
+    // "Message.DestroyWnd".
+    UINT RegisteredMessage(int index) const { return messages_[index]; }
+
+    static LRESULT CALLBACK MsgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    struct Listener {
+        ListenerCallback callback;
+        void* context;
+    };
+
+    static bool OnTick(void* context, void* data);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
+    void RaiseTick();
+    void CompactListeners();
+
+    std::vector<Listener> listeners_[kEventKindCount];
+    int dispatchDepth_ = 0;
+    bool listenersRemoved_ = false;
+    std::list<PendingCheck> pendingChecks_;
+    HWND window_ = nullptr;
+    std::atomic<unsigned> rate_{0};
+    UINT_PTR timer_ = 0;
+    int rateAccumulator_ = kRateAccumulatorStart;
+    DWORD lastTick_ = 0;
+    HWND focusWindow_ = nullptr;
+    ActivationInfo activation_{0, 0};
+    std::atomic<bool> active_{true};
+    // Set once the loop has ended, so that destroying the window does not
+    // leave a stray WM_QUIT for whoever pumps messages next.
+    bool loopEnded_ = false;
+    UINT messages_[4] = {};
+};
+
+constexpr UINT_PTR kFrameTimerId = 1;
+extern const wchar_t kMsgWindowClass[];
+extern const wchar_t kMsgWindowTitle[];
+
+}  // namespace Hook

@@ -1,0 +1,178 @@
+#include "magnifier/GDIMagWin.h"
+
+#include "core/CrashGuard.h"
+#include "core/EventDispatcher.h"
+#include "settings/MagSettings.h"
+
+const wchar_t kMainWindowClass[] = L"KOVAXMainClass";
+
+namespace {
+
+// Moved and sized, raised within the topmost band, never activated, redrawn
+// only by the next frame.
+constexpr UINT kMoveFlags = SWP_DEFERERASE | SWP_NOSENDCHANGING | SWP_NOCOPYBITS | SWP_NOACTIVATE | SWP_NOREDRAW;
+
+bool OnWindowThread(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
+}  // namespace
+
+GDIMagWin::GDIMagWin(Hook::EventDispatcher* hub) : MagWin(hub) {
+    if (!hub->AddListener(Hook::MouseMove, OnMouseMove, this)) FatalExit();
+    if (!hub->AddListener(Hook::Activated, OnActivated, this)) FatalExit();
+    if (!hub->AddListener(Hook::CheckDue, OnCheckDue, this)) FatalExit();
+}
+
+GDIMagWin::~GDIMagWin() {
+    if (window_) CloseGdi();
+    Hub()->RemoveListener(Hook::MouseMove, OnMouseMove);
+    Hub()->RemoveListener(Hook::Activated, OnActivated);
+    Hub()->RemoveListener(Hook::CheckDue, OnCheckDue);
+}
+
+bool GDIMagWin::Open() {
+    if (window_) Close();
+    if (!MagWin::Open()) return false;
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WndProc;
+    wc.cbClsExtra = sizeof(GDIMagWin*);
+    wc.hInstance = instance;
+    wc.lpszClassName = kMainWindowClass;
+    bool ok = RegisterClassExW(&wc) != 0;
+    if (ok) {
+        // Created hidden and shown without activation below: a visible
+        // creation would take the foreground from the user's window.
+        window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST,
+                                  kMainWindowClass, L"KOVAX", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
+                                  nullptr);
+        ok = window_ != nullptr;
+    }
+    if (ok) {
+        SetClassLongPtrW(window_, 0, reinterpret_cast<LONG_PTR>(this));
+        HDC dc = GetDC(window_);
+        ok = dc != nullptr;
+        if (ok) {
+            ok = GetDeviceCaps(dc, BITSPIXEL) >= 16;
+            ReleaseDC(window_, dc);
+        }
+    }
+    ok = ok && SetLayeredWindowAttributes(window_, 0, 255, LWA_ALPHA);
+    ok = ok && OnWindowChanged();
+    ok = ok && SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
+                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ok = ok && Hub()->ScheduleCheck(Hook::CheckWindowRaise, kFirstRaiseDelay);
+    if (!ok) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool GDIMagWin::Close() { return CloseGdi(); }
+
+bool GDIMagWin::CloseGdi() {
+    // The render thread is joined first: no frame is drawn into a dead window.
+    MagWin::Close();
+    bool result = true;
+    if (window_) {
+        if (DestroyWindow(window_)) {
+            window_ = nullptr;
+        } else {
+            result = false;
+        }
+    }
+    if (!UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr))) result = false;
+    return result;
+}
+
+bool GDIMagWin::OnWindowChanged() {
+    ViewRect w = WindowRect();
+    UINT flags = kMoveFlags;
+    // From another thread the move is posted: the main thread may be waiting
+    // for the render thread to end, and a synchronous move would wait for it.
+    if (!OnWindowThread(window_)) flags |= SWP_ASYNCWINDOWPOS;
+    return SetWindowPos(window_, nullptr, w.x + GetSystemMetrics(SM_XVIRTUALSCREEN),
+                        w.y + GetSystemMetrics(SM_YVIRTUALSCREEN), w.width, w.height, flags) != FALSE;
+}
+
+bool GDIMagWin::Pause() {
+    // Asynchronous: the panel's thread calls this while the main thread may be
+    // busy or closing.
+    ShowWindowAsync(window_, SW_HIDE);
+    Hub()->SetActive(false);
+    return true;
+}
+
+bool GDIMagWin::Resume() {
+    ShowWindowAsync(window_, SW_SHOWNA);
+    Hub()->SetActive(true);
+    return true;
+}
+
+void GDIMagWin::Raise() {
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!OnWindowThread(window_)) flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+}
+
+bool GDIMagWin::Render(RenderRequest& request) {
+    const ViewRect& src = request.source;
+    const ViewRect& dst = request.window;
+    bool result = false;
+    HDC windowDC = GetWindowDC(window_);
+    HDC displayDC = windowDC ? CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr) : nullptr;
+    HDC memoryDC = displayDC ? CreateCompatibleDC(displayDC) : nullptr;
+    HBITMAP bitmap = memoryDC ? CreateCompatibleBitmap(displayDC, src.width, src.height) : nullptr;
+    HGDIOBJ previous = bitmap ? SelectObject(memoryDC, bitmap) : nullptr;
+
+    if (bitmap && previous) {
+        int mode = g_settings.SmoothImage.Value() ? HALFTONE : COLORONCOLOR;
+        if (SetStretchBltMode(windowDC, mode)) {
+            if (HALFTONE == mode) SetBrushOrgEx(windowDC, 0, 0, nullptr);
+            if (!BitBlt(memoryDC, 0, 0, src.width, src.height, displayDC, src.x, src.y, SRCCOPY)) {
+                // A secure desktop in front: skip the frame, keep the last image.
+                result = GetLastError() == ERROR_ACCESS_DENIED;
+            } else {
+                POINT corners[2] = {{dst.x, dst.y}, {dst.x + dst.width, dst.y + dst.height}};
+                MapWindowPoints(nullptr, window_, corners, 2);
+                result = StretchBlt(windowDC, corners[0].x, corners[0].y, corners[1].x - corners[0].x,
+                                    corners[1].y - corners[0].y, memoryDC, 0, 0, src.width, src.height,
+                                    SRCCOPY) != FALSE;
+            }
+        }
+    }
+
+    if (previous) SelectObject(memoryDC, previous);
+    if (memoryDC) DeleteDC(memoryDC);
+    if (bitmap) DeleteObject(bitmap);
+    if (windowDC) ReleaseDC(window_, windowDC);
+    if (displayDC) DeleteDC(displayDC);
+    return result;
+}
+
+bool GDIMagWin::OnMouseMove(void*, void*) { return true; }
+
+bool GDIMagWin::OnActivated(void* context, void*) {
+    auto* self = static_cast<GDIMagWin*>(context);
+    if (self->window_) self->Raise();
+    return true;
+}
+
+bool GDIMagWin::OnCheckDue(void* context, void* data) {
+    auto* self = static_cast<GDIMagWin*>(context);
+    const auto* check = static_cast<const Hook::PendingCheck*>(data);
+    if (check->kind != Hook::CheckWindowRaise || !self->window_) return true;
+    try {
+        self->Raise();
+        return self->Hub()->ScheduleCheck(Hook::CheckWindowRaise, kRaiseInterval);
+    } catch (...) {
+        return true;
+    }
+}
+
+LRESULT CALLBACK GDIMagWin::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!window) NullWindowStop();
+    return DefWindowProcW(window, message, wParam, lParam);
+}

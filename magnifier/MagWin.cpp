@@ -1,0 +1,303 @@
+#include "magnifier/MagWin.h"
+
+#include "core/CrashGuard.h"
+#include "core/EventDispatcher.h"
+#include "core/ModulePath.h"
+#include "settings/MagSettings.h"
+#include "tracking/ClampRectToScreen.h"
+#include "tracking/MagTracker.h"
+
+namespace {
+
+class Locked {
+public:
+    explicit Locked(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
+    ~Locked() { LeaveCriticalSection(&cs_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION& cs_;
+};
+
+}  // namespace
+
+MagWin::ViewLock::ViewLock(const MagWin& owner) : lock_(owner.rectLock_) { EnterCriticalSection(&lock_); }
+MagWin::ViewLock::~ViewLock() { LeaveCriticalSection(&lock_); }
+
+MagWin::MagWin(Hook::EventDispatcher* hub) : hub_(hub) {
+    InitializeCriticalSection(&rectLock_);
+    if (!hub_->AddListener(Hook::Frame, OnFrame, this)) FatalExit();
+    requestEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!requestEvent_) FatalExit();
+    if (!InitializeCriticalSectionAndSpinCount(&requestLock_, 4000)) FatalExit();
+
+    panelModule_ = LoadProgramLibrary(L"kvgui.dll");
+    if (panelModule_) {
+        panelInit_ = reinterpret_cast<PanelInit>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Init")));
+        panelUninit_ =
+            reinterpret_cast<PanelUninit>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Uninit")));
+        panelUpdate_ =
+            reinterpret_cast<PanelUpdate>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Update")));
+    }
+}
+
+MagWin::~MagWin() {
+    CloseHandle(requestEvent_);
+    DeleteCriticalSection(&requestLock_);
+    hub_->RemoveListener(Hook::Frame, OnFrame);
+    if (panelModule_) {
+        FreeLibrary(panelModule_);
+        panelModule_ = nullptr;
+    }
+    DeleteCriticalSection(&rectLock_);
+}
+
+bool MagWin::Start(MagTracker* tracker) {
+    if (running_ || !tracker) return false;
+    tracker_ = tracker;
+    bool opened = Open();
+    if (opened) running_ = true;
+    return opened;
+}
+
+bool MagWin::Stop() {
+    if (!running_) return false;
+    bool closed = Close();
+    if (closed) running_ = false;
+    return closed;
+}
+
+bool MagWin::IsActive() { return hub_->IsActive(); }
+
+bool MagWin::Pause() {
+    hub_->SetActive(false);
+    return true;
+}
+
+bool MagWin::Resume() {
+    hub_->SetActive(true);
+    return true;
+}
+
+LRESULT MagWin::Quit() {
+    // After the loop has ended the hub has no window: nothing to wait for.
+    HWND window = hub_->Window();
+    return window ? SendMessageW(window, WM_DESTROY, 0, 0) : 0;
+}
+
+double MagWin::GetZoom() { return tracker_ ? tracker_->Zoom() : 1.0; }
+
+void MagWin::SetFocusRect(const RECT& rect) {
+    Locked lock(rectLock_);
+    focusRect_ = rect;
+}
+
+void MagWin::SetCaretRect(const RECT& rect) {
+    Locked lock(rectLock_);
+    caretRect_ = rect;
+}
+
+RECT MagWin::FocusRect() const {
+    Locked lock(rectLock_);
+    return focusRect_;
+}
+
+RECT MagWin::CaretRect() const {
+    Locked lock(rectLock_);
+    return caretRect_;
+}
+
+POINT& MagWin::ScreenToImage(POINT& point) {
+    ViewRect source = SourceRect();
+    point.x -= source.x;
+    point.y -= source.y;
+    return point;
+}
+
+ViewRect& MagWin::ScreenToImage(ViewRect& rect) {
+    ViewRect source = SourceRect();
+    rect.x -= source.x;
+    rect.y -= source.y;
+    return rect;
+}
+
+HWND MagWin::GetWindowHandle() { return nullptr; }
+
+bool MagWin::SetSourceRect(const ViewRect& rect, bool notify) {
+    {
+        Locked lock(rectLock_);
+        if (RectEqual(rect, sourceRect_)) return true;
+        sourceRect_ = rect;
+    }
+    return running_ && notify ? OnSourceChanged() : true;
+}
+
+bool MagWin::SetWindowRect(const ViewRect& rect, bool notify) {
+    {
+        Locked lock(rectLock_);
+        if (RectEqual(rect, windowRect_)) return true;
+        windowRect_ = rect;
+    }
+    return running_ && notify ? OnWindowChanged() : true;
+}
+
+ViewRect MagWin::SourceRect() const {
+    Locked lock(rectLock_);
+    return sourceRect_;
+}
+
+ViewRect MagWin::WindowRect() const {
+    Locked lock(rectLock_);
+    return windowRect_;
+}
+
+bool MagWin::Open() {
+    if (panelInit_ && command_) {
+        panelInit_(command_);
+        if (panelUpdate_) panelUpdate_();
+    }
+    if (!ComputeInitialRects(false)) {
+        UnbindPanel();
+        return false;
+    }
+    renderThread_ = CreateThread(nullptr, 0, RenderThread, this, 0, nullptr);
+    if (!renderThread_) {
+        UnbindPanel();
+        return false;
+    }
+    return true;
+}
+
+void MagWin::UnbindPanel() {
+    if (panelUninit_ && command_) panelUninit_();
+}
+
+bool MagWin::Close() {
+    if (renderThread_) {
+        {
+            Locked lock(requestLock_);
+            stopRequested_ = true;
+        }
+        SetEvent(requestEvent_);
+        WaitForSingleObjectEx(renderThread_, INFINITE, FALSE);
+        CloseHandle(renderThread_);
+        ResetEvent(requestEvent_);
+        stopRequested_ = false;
+        renderThread_ = nullptr;
+    }
+    UnbindPanel();
+    return true;
+}
+
+bool MagWin::ComputeInitialRects(bool notify) {
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    int cy = GetSystemMetrics(SM_CYSCREEN);
+    if (cx == 0 || cy == 0) return false;
+    if (GetSystemMetrics(SM_CXVIRTUALSCREEN) == 0 || GetSystemMetrics(SM_CYVIRTUALSCREEN) == 0) return false;
+
+    ViewRect w{};
+    if (g_settings.FullScreen.Value()) {
+        w = {-GetSystemMetrics(SM_XVIRTUALSCREEN), -GetSystemMetrics(SM_YVIRTUALSCREEN), cx, cy};
+    } else {
+        DWORD scale = g_settings.MagwinScale.Value();
+        if (scale == 0) scale = kMagwinScaleDefault;
+        w.width = static_cast<int>(static_cast<unsigned>(cx) / scale);
+        w.height = static_cast<int>(static_cast<unsigned>(cy) / scale);
+        POINT p{0, 0};
+        GetCursorPos(&p);
+        w.x = p.x - w.width / 2;
+        w.y = p.y - w.height / 2;
+        ClampRectToScreen(w, {cx, cy});
+    }
+
+    // Window and source are computed as one step: the source size follows from
+    // the window, and no other computation of the view may slip in between.
+    bool windowMoved = false;
+    bool sourceMoved = false;
+    {
+        ViewLock lock(*this);
+        windowMoved = !RectEqual(w, windowRect_);
+        windowRect_ = w;
+        ViewRect src{0, 0, 0, 0};
+        if (!tracker_ || !tracker_->CenteredView(src)) return false;
+        sourceMoved = !RectEqual(src, sourceRect_);
+        sourceRect_ = src;
+    }
+    if (!running_ || !notify) return true;
+    if (windowMoved && !OnWindowChanged()) return false;
+    return sourceMoved ? OnSourceChanged() : true;
+}
+
+bool MagWin::WindowRectAround(const ViewRect& source, ViewRect& out) {
+    int mx = source.x + source.width / 2;
+    int my = source.y + source.height / 2;
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    int cy = GetSystemMetrics(SM_CYSCREEN);
+    if (cx == 0 || cy == 0) return false;
+    DWORD scale = g_settings.MagwinScale.Value();
+    if (scale == 0) scale = kMagwinScaleDefault;
+    out.width = static_cast<int>(static_cast<unsigned>(cx) / scale);
+    out.height = static_cast<int>(static_cast<unsigned>(cy) / scale);
+    out.x = mx - out.width / 2;
+    out.y = my - out.height / 2;
+    ClampRectToScreen(out, {cx, cy});
+    return true;
+}
+
+bool MagWin::OnFrame(void* context, void*) {
+    auto* self = static_cast<MagWin*>(context);
+    return self->QueueRequest(self->SourceRect(), self->WindowRect());
+}
+
+bool MagWin::QueueRequest(const ViewRect& source, const ViewRect& window) {
+    RenderRequest request{source, window, {0, 0}};
+    {
+        Locked lock(requestLock_);
+        // At most one request waits: the newest frame wins.
+        requests_.clear();
+        requests_.push_back(request);
+    }
+    return SetEvent(requestEvent_) != FALSE;
+}
+
+DWORD WINAPI MagWin::RenderThread(LPVOID parameter) {
+    try {
+        static_cast<MagWin*>(parameter)->RenderLoop();
+    } catch (...) {
+        // A frame that throws ends the thread like a failed frame: the output
+        // keeps its last picture until the magnifier closes.
+    }
+    return 0;
+}
+
+void MagWin::RenderLoop() {
+    DWORD fullScreen = g_settings.FullScreen.Value();
+    for (;;) {
+        WaitForSingleObjectEx(requestEvent_, INFINITE, FALSE);
+        DWORD nowFullScreen = g_settings.FullScreen.Value();
+        if (nowFullScreen != fullScreen) {
+            if (!ComputeInitialRects(true)) return;
+            fullScreen = nowFullScreen;
+        }
+
+        RenderRequest request{};
+        {
+            Locked lock(requestLock_);
+            if (stopRequested_) return;
+            if (requests_.empty()) {
+                ResetEvent(requestEvent_);
+                continue;
+            }
+            request = requests_.front();
+            requests_.pop_front();
+        }
+
+        if (!fullScreen && !g_settings.MagwinSticky.Value()) {
+            ViewRect w{};
+            if (WindowRectAround(request.source, w)) SetWindowRect(w, true);
+        }
+        request.window = WindowRect();
+        if (!Render(request)) return;
+    }
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The magnifier output as the rest of the program sees it. The base owns what
+// both back ends share: the source and window rectangles, the focus and caret
+// rectangles, the control-panel binding, and the render thread with its
+// one-slot request queue fed from the hub's Frame event.
+//
+// Threads: built, started, stopped and destroyed on the main thread; Render
+// and the window-mode move run on the render thread; the panel's thread may
+// pause, resume and quit. The rectangles are shared by all three and are
+// read and written whole, under rectLock_.
+#include <windows.h>
+
+#include <deque>
+
+#include "magnifier/RenderRequest.h"
+#include "magnifier/ViewRect.h"
+
+namespace Hook {
+class EventDispatcher;
+}
+class MagTracker;
+class IMagCommand;
+
+class MagWin {
+public:
+    explicit MagWin(Hook::EventDispatcher* hub);
+    virtual ~MagWin();
+    MagWin(const MagWin&) = delete;
+    MagWin& operator=(const MagWin&) = delete;
+
+    virtual bool Start(MagTracker* tracker);
+    virtual bool Stop();
+    virtual bool IsActive();
+    virtual bool Pause();
+    virtual bool Resume();
+    // Asks the hub to end the message loop; returns what the hub answered.
+    virtual LRESULT Quit();
+    virtual double GetZoom();
+    virtual void SetFocusRect(const RECT& rect);
+    virtual void SetCaretRect(const RECT& rect);
+    virtual POINT& ScreenToImage(POINT& point);
+    virtual ViewRect& ScreenToImage(ViewRect& rect);
+    virtual HWND GetWindowHandle();
+    // Draws one frame; false ends the render thread.
+    virtual bool Render(RenderRequest& request) = 0;
+    virtual bool OnSourceChanged() = 0;
+    // Moves the output to the window rectangle; may run on any thread.
+    virtual bool OnWindowChanged() = 0;
+    virtual bool Open();
+    virtual bool Close();
+
+    // Store rect when it differs; while running and asked to, tell the back end.
+    bool SetSourceRect(const ViewRect& rect, bool notify);
+    bool SetWindowRect(const ViewRect& rect, bool notify);
+    ViewRect SourceRect() const;
+    ViewRect WindowRect() const;
+    RECT FocusRect() const;
+    RECT CaretRect() const;
+
+    // Computes the window rectangle (full screen, or the scaled window around
+    // the pointer) and the source rectangle centred in it, as one step.
+    bool ComputeInitialRects(bool notify);
+    // The window-mode rectangle centred on source, kept on the primary screen.
+    bool WindowRectAround(const ViewRect& source, ViewRect& out);
+
+    static bool OnFrame(void* context, void* data);
+    bool QueueRequest(const ViewRect& source, const ViewRect& window);
+    static DWORD WINAPI RenderThread(LPVOID parameter);
+
+    bool IsRunning() const { return running_; }
+    Hook::EventDispatcher* Hub() const { return hub_; }
+    MagTracker* Tracker() const { return tracker_; }
+
+    // Held by whoever computes a new source rectangle from the current ones,
+    // so that two such computations (the tracker's tick, a full-screen switch
+    // on the render thread) never interleave. Recursive.
+    class ViewLock {
+    public:
+        explicit ViewLock(const MagWin& owner);
+        ~ViewLock();
+        ViewLock(const ViewLock&) = delete;
+        ViewLock& operator=(const ViewLock&) = delete;
+
+    private:
+        CRITICAL_SECTION& lock_;
+    };
+
+protected:
+    // The render thread's loop; returns when asked to stop or on a failure.
+    void RenderLoop();
+
+private:
+    using PanelInit = int (*)(IMagCommand*);
+    using PanelUninit = void (*)();
+    using PanelUpdate = int (*)();
+
+    void UnbindPanel();
+
+    HMODULE panelModule_ = nullptr;
+    PanelInit panelInit_ = nullptr;
+    PanelUninit panelUninit_ = nullptr;
+    PanelUpdate panelUpdate_ = nullptr;
+    IMagCommand* command_ = nullptr;
+    HANDLE renderThread_ = nullptr;
+    HANDLE requestEvent_ = nullptr;
+    CRITICAL_SECTION requestLock_;
+    bool stopRequested_ = false;
+    std::deque<RenderRequest> requests_;
+    RECT focusRect_{};
+    RECT caretRect_{};
+    Hook::EventDispatcher* hub_;
+    MagTracker* tracker_ = nullptr;
+    volatile bool running_ = false;
+    mutable CRITICAL_SECTION rectLock_;
+    ViewRect sourceRect_{};
+    ViewRect windowRect_{};
+};
