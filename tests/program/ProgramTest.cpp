@@ -1,0 +1,108 @@
+// The program end to end: KOVAX.exe started as its own process under Wine,
+// configured through the real registry key, ended through its hub window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\KOVAX";
+
+std::wstring ProgramPath() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path.resize(path.find_last_of(L"\\/"));           // tests folder
+    path.resize(path.find_last_of(L"\\/") + 1);       // build folder
+    return path + L"KOVAX.exe";
+}
+
+void SetDword(const wchar_t* name, DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                             nullptr));
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+}
+
+HWND WaitForWindow(HWND parent, const wchar_t* cls, const wchar_t* title, DWORD pid, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(parent, w, cls, title)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid) return w;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// The program's own registry key, set for one run and removed afterwards.
+class ProgramRun : public testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        SetDword(L"FullScreen", 0);
+        SetDword(L"MagwinSticky", 1);
+        SetDword(L"MaxFrameRate", 30);
+        SetDword(L"HideSysCursor", 0);
+    }
+    void TearDown() override {
+        if (process_.hProcess) {
+            TerminateProcess(process_.hProcess, 99);
+            CloseHandle(process_.hProcess);
+            CloseHandle(process_.hThread);
+        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    }
+    bool Launch() {
+        std::wstring path = ProgramPath();
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring cmd = L"\"" + path + L"\"";
+        return CreateProcessW(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                              &process_) != FALSE;
+    }
+    PROCESS_INFORMATION process_ = {};
+};
+
+TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
+    SetCursorPos(1200, 1000);  // the window-mode output opens around the pointer
+    ASSERT_TRUE(Launch()) << "cannot start " << GetLastError();
+
+    HWND worker = WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000);
+    ASSERT_NE(nullptr, worker) << "no message-only window \"KOVAX Worker\"";
+    HWND output = WaitForWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
+    ASSERT_NE(nullptr, output) << "no output window";
+    EXPECT_TRUE(IsWindowVisible(output));
+    RECT r{};
+    GetWindowRect(output, &r);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 4, r.right - r.left);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 4, r.bottom - r.top);
+
+    Sleep(500);  // let it tick and draw a few frames
+    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000)) << "did not shut down";
+    DWORD code = 12345;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(0u, code);
+    EXPECT_FALSE(IsWindow(output));
+}
+
+TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
+    SetDword(L"MaxFrameRate", 0);
+    ASSERT_TRUE(Launch());
+    HWND worker = WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000);
+    ASSERT_NE(nullptr, worker);
+    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
+    DWORD code = 12345;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(0u, code);
+}
+
+}  // namespace
