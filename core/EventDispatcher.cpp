@@ -6,6 +6,8 @@
 #include "core/CpuUsageMeter.h"
 #include "core/CrashGuard.h"
 #include "core/FrameRate.h"
+#include "core/KeyEventInfo.h"
+#include "core/ModulePath.h"
 #include "magnifier/ViewRect.h"
 #include "settings/MagSettings.h"
 
@@ -17,18 +19,42 @@ const wchar_t kMsgWindowTitle[] = L"KOVAX Worker";
 namespace {
 const wchar_t* const kMessageNames[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd",
                                          L"Message.DestroyWnd"};
+
+// A task handed to the hub's thread, carried by kTaskMessage's lParam.
+constexpr UINT kTaskMessage = WM_APP + 1;
+struct QueuedTask {
+    EventDispatcher::MainThreadTask task;
+    void* context;
+    int i;
+    double d;
+};
+
+// Tasks still queued when the window goes are freed without running.
+void DropQueuedTasks(HWND window) {
+    MSG msg;
+    while (PeekMessageW(&msg, window, kTaskMessage, kTaskMessage, PM_REMOVE)) {
+        delete reinterpret_cast<QueuedTask*>(msg.lParam);
+    }
 }
+}  // namespace
 
 EventDispatcher::EventDispatcher() {
     lastTick_ = GetTickCount();
+    thread_ = GetCurrentThreadId();
     for (int i = 0; i < 4; ++i) {
         messages_[i] = RegisterWindowMessageW(kMessageNames[i]);
         if (messages_[i] == 0) FatalExit();
     }
     if (!AddListener(Tick, OnTick, this)) FatalExit();
+    if (!AddListener(CheckDue, OnCheckDue, this)) FatalExit();
+    if (!AddListener(KeyDown, OnKeyDownCaret, this)) FatalExit();
 }
 
-EventDispatcher::~EventDispatcher() { RemoveListener(Tick, OnTick); }
+EventDispatcher::~EventDispatcher() {
+    RemoveListener(Tick, OnTick);
+    RemoveListener(CheckDue, OnCheckDue);
+    RemoveListener(KeyDown, OnKeyDownCaret);
+}
 
 bool EventDispatcher::AddListener(int kind, ListenerCallback callback, void* context) {
     listeners_[kind].push_back({callback, context});
@@ -96,13 +122,17 @@ bool EventDispatcher::RunMessageLoop() {
             result = false;
         } else {
             SetClassLongPtrW(window_, 0, reinterpret_cast<LONG_PTR>(this));
-            if (!SetFrameRate(g_settings.MaxFrameRate.Value())) FatalExit();
-            MSG msg;
-            for (;;) {
-                BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-                if (got == 0 || got == -1) break;
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
+            if (!LoadHookLibrary()) {
+                result = false;
+            } else {
+                if (!SetFrameRate(g_settings.MaxFrameRate.Value())) FatalExit();
+                MSG msg;
+                for (;;) {
+                    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+                    if (got == 0 || got == -1) break;
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
             }
         }
     }
@@ -110,6 +140,8 @@ bool EventDispatcher::RunMessageLoop() {
     loopEnded_ = true;
     if (timer_ && !KillTimer(window_, kFrameTimerId)) result = false;
     timer_ = 0;
+    if (!UnloadHookLibrary()) result = false;
+    if (window_) DropQueuedTasks(window_);
     if (window_ && !DestroyWindow(window_)) result = false;
     window_ = nullptr;
     if (!UnregisterClassW(kMsgWindowClass, instance)) result = false;
@@ -128,6 +160,13 @@ LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, H
         if (!loopEnded_) PostQuitMessage(0);
         return 0;
     }
+    if (message == kTaskMessage) {
+        // Handed over from another thread; runs whether or not the hub is paused.
+        auto* queued = reinterpret_cast<QueuedTask*>(lParam);
+        queued->task(queued->context, queued->i, queued->d);
+        delete queued;
+        return 0;
+    }
     if (!active_) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_TIMER && wParam == kFrameTimerId) {
         RaiseTick();
@@ -139,11 +178,12 @@ LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, H
             PostQuitMessage(0);
             return 0;
         }
-        if (wParam) focusWindow_ = reinterpret_cast<HWND>(wParam);
+        if (wParam && !CheckFocus(reinterpret_cast<HWND>(wParam))) PostQuitMessage(0);
         return 0;
     }
     if (message == messages_[1]) {  // a window was activated
         activation_ = {wParam, lParam};
+        if (wParam && !CheckActivation()) PostQuitMessage(0);
         return 0;
     }
     if (message == messages_[2]) {
@@ -191,6 +231,21 @@ bool EventDispatcher::OnTick(void* context, void* data) {
     return hub->Dispatch(Frame, &none);
 }
 
+bool EventDispatcher::RunOnMainThread(MainThreadTask task, void* context, int i, double d) {
+    if (GetCurrentThreadId() == thread_) {
+        task(context, i, d);
+        return true;
+    }
+    HWND window = window_;
+    if (!window || loopEnded_) return false;
+    auto* queued = new QueuedTask{task, context, i, d};
+    if (!PostMessageW(window, kTaskMessage, 0, reinterpret_cast<LPARAM>(queued))) {
+        delete queued;
+        return false;
+    }
+    return true;
+}
+
 bool EventDispatcher::ScheduleCheck(int kind, int delay) {
     bool found = false;
     for (PendingCheck& c : pendingChecks_) {
@@ -205,9 +260,10 @@ bool EventDispatcher::ScheduleCheck(int kind, int delay) {
 
 void EventDispatcher::TickChecks(DWORD elapsed) {
     int step = elapsed > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(elapsed);
-    bool chain = true;
     // Only the checks pending when the tick began are advanced; one armed by a
-    // listener during this pass starts counting from the next tick.
+    // listener during this pass starts counting from the next tick. Each due
+    // check is dispatched on its own: one whose chain fails does not drop the
+    // others (the window re-check must keep running).
     size_t count = pendingChecks_.size();
     auto it = pendingChecks_.begin();
     for (size_t i = 0; i < count && it != pendingChecks_.end(); ++i) {
@@ -217,13 +273,198 @@ void EventDispatcher::TickChecks(DWORD elapsed) {
             ++it;
             continue;
         }
-        if (chain) chain = Dispatch(CheckDue, &check);
+        Dispatch(CheckDue, &check);
         // A listener that scheduled this kind again has re-armed this very check.
         if (check.remaining <= 0) {
             it = pendingChecks_.erase(it);
         } else {
             ++it;
         }
+    }
+}
+
+}  // namespace Hook
+
+namespace Hook {
+
+namespace {
+
+template <class F>
+F Bind(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// GetGUIThreadInfo of a thread; a thread that just ended, or any other
+// failure, leaves it false.
+bool ThreadInfo(DWORD thread, GUITHREADINFO& info) {
+    info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(thread, &info) != FALSE;
+}
+
+}  // namespace
+
+bool EventDispatcher::LoadHookLibrary() {
+    hookModule_ = LoadProgramLibrary(L"KVHook.dll");
+    if (!hookModule_) return false;
+    installHooks_ = Bind<KVInstallHooks>(hookModule_, "InstallHooks");
+    uninstallHooks_ = Bind<KVUninstallHooks>(hookModule_, "UninstallHooks");
+    hookMouse_ = Bind<KVHookMouse>(hookModule_, "HookMouse");
+    unhookMouse_ = Bind<KVUnhookMouse>(hookModule_, "UnhookMouse");
+    if (!installHooks_ || !uninstallHooks_ || !hookMouse_ || !unhookMouse_) {
+        // Nothing was installed: unbinding only frees the library.
+        uninstallHooks_ = nullptr;
+        unhookMouse_ = nullptr;
+        UnloadHookLibrary();
+        return false;
+    }
+    if (!installHooks_(window_, messages_[0], messages_[1], messages_[2], messages_[3])) {
+        uninstallHooks_ = nullptr;  // nothing to uninstall
+        unhookMouse_ = nullptr;
+        UnloadHookLibrary();
+        return false;
+    }
+    if (!hookMouse_(OnMouse, this)) {
+        unhookMouse_ = nullptr;
+        UnloadHookLibrary();
+        return false;
+    }
+    return true;
+}
+
+bool EventDispatcher::UnloadHookLibrary() {
+    if (!hookModule_) return true;
+    bool result = true;
+    if (uninstallHooks_ && !uninstallHooks_(window_)) result = false;
+    if (unhookMouse_ && !unhookMouse_()) result = false;
+    if (!FreeLibrary(hookModule_)) result = false;
+    hookModule_ = nullptr;
+    installHooks_ = nullptr;
+    uninstallHooks_ = nullptr;
+    hookMouse_ = nullptr;
+    unhookMouse_ = nullptr;
+    return result;
+}
+
+bool EventDispatcher::OnMouse(void* context, UINT message, const void* data) {
+    auto* hub = static_cast<EventDispatcher*>(context);
+    const auto* record = static_cast<const MSLLHOOKSTRUCT*>(data);
+    if (message == WM_MOUSEMOVE) {
+        POINT point{record->pt.x - GetSystemMetrics(SM_XVIRTUALSCREEN),
+                    record->pt.y - GetSystemMetrics(SM_YVIRTUALSCREEN)};
+        hub->Dispatch(MouseMove, &point);
+    } else if (message == WM_MOUSEWHEEL && GetAsyncKeyState(VK_MENU) < 0) {
+        if (!hub->Dispatch(AltWheel, const_cast<void*>(data))) PostQuitMessage(1);
+    }
+    return true;
+}
+
+int EventDispatcher::ClassifyFocus(GUITHREADINFO& info) {
+    if (!focusWindow_) return 0;
+    DWORD thread = GetWindowThreadProcessId(focusWindow_, nullptr);
+    if (!ThreadInfo(thread, info)) return 0;
+    return info.hwndCaret == focusWindow_ ? 2 : 1;
+}
+
+bool EventDispatcher::CheckFocus(HWND window) {
+    focusWindow_ = window;
+    GUITHREADINFO info;
+    switch (ClassifyFocus(info)) {
+        case 1:
+            return ScheduleCheck(CheckFocusCaret, 200);
+        case 2:
+            return Dispatch(CaretFound, &info);
+        default:
+            // The focus window's thread could not be asked (it may just have
+            // ended): nothing to report now.
+            return true;
+    }
+}
+
+int EventDispatcher::ClassifyActivation() {
+    if (!activation_.window) return 0;  // nothing awaits confirmation
+    DWORD thread = focusWindow_ ? GetWindowThreadProcessId(focusWindow_, nullptr) : 0;
+    GUITHREADINFO info;
+    if (!ThreadInfo(thread, info)) return 0;
+    return reinterpret_cast<WPARAM>(info.hwndActive) == activation_.window ? 2 : 1;
+}
+
+bool EventDispatcher::CheckActivation() {
+    switch (ClassifyActivation()) {
+        case 1:
+            return ScheduleCheck(CheckKind::CheckActivation, 200);
+        case 2:
+            if (!Dispatch(Activated, &activation_)) return false;
+            activation_ = {0, 0};
+            return true;
+        default:
+            return true;
+    }
+}
+
+bool EventDispatcher::OnKeyDownCaret(void* context, void* data) {
+    const auto* key = static_cast<const KeyEventInfo*>(data);
+    if (key->ctrl || key->alt) return true;
+    return static_cast<EventDispatcher*>(context)->SnapshotCaret();
+}
+
+bool EventDispatcher::SnapshotCaret() {
+    GUITHREADINFO info;
+    // No answer (the foreground thread may be going away): nothing to watch.
+    if (!ThreadInfo(0, info)) return true;
+    if (!info.hwndCaret) return true;
+    const RECT& c = info.rcCaret;
+    caretSnapshot_ = {c.left, c.top, c.right - c.left, c.bottom - c.top};
+    return ScheduleCheck(CheckCaretPosition, 100);
+}
+
+int EventDispatcher::CompareCaret(GUITHREADINFO& info) {
+    if (caretSnapshot_.width <= 0 || caretSnapshot_.height <= 0) return 0;
+    if (!ThreadInfo(0, info)) return 0;
+    if (!info.hwndCaret) return 1;
+    const RECT& c = info.rcCaret;
+    ViewRect now{c.left, c.top, c.right - c.left, c.bottom - c.top};
+    if (RectEqual(now, caretSnapshot_)) return 2;
+    caretSnapshot_ = {0, 0, 0, 0};
+    return 3;
+}
+
+bool EventDispatcher::OnCheckDue(void* context, void* data) {
+    auto* hub = static_cast<EventDispatcher*>(context);
+    const auto* check = static_cast<const PendingCheck*>(data);
+    GUITHREADINFO info;
+    switch (check->kind) {
+        case CheckFocusCaret:
+            switch (hub->ClassifyFocus(info)) {
+                case 1:
+                    return hub->ScheduleCheck(CheckFocusCaret, 1000);
+                case 2:
+                    return hub->Dispatch(CaretFound, &info);
+                default:
+                    return true;  // nothing to report; the check ends
+            }
+        case CheckCaretPosition:
+            switch (hub->CompareCaret(info)) {
+                case 2:
+                    return hub->ScheduleCheck(CheckCaretPosition, 1000);
+                case 3:
+                    return hub->Dispatch(CaretChanged, &info);
+                default:
+                    return true;
+            }
+        case CheckKind::CheckActivation:
+            switch (hub->ClassifyActivation()) {
+                case 1:
+                    return hub->ScheduleCheck(CheckKind::CheckActivation, 1000);
+                case 2:
+                    if (!hub->Dispatch(Activated, &hub->activation_)) return false;
+                    hub->activation_ = {0, 0};
+                    return true;
+                default:
+                    return true;
+            }
+        default:
+            return true;  // left to the later listeners
     }
 }
 

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "core/EventKind.h"
+#include "magnifier/ViewRect.h"
 #include "core/FrameRate.h"
+#include "kvhook/KVHook.h"
 
 namespace Hook {
 
@@ -46,6 +48,12 @@ public:
     // those that fall due.
     void TickChecks(DWORD elapsed);
 
+    // Runs task(context, i, d) on the hub's thread: at once when called there,
+    // else posted to the hub's window. False when it cannot be handed over
+    // (the loop is not running).
+    using MainThreadTask = void (*)(void* context, int i, double d);
+    bool RunOnMainThread(MainThreadTask task, void* context, int i, double d);
+
     bool IsActive() const { return active_; }
     void SetActive(bool active) { active_ = active; }
     unsigned Rate() const { return rate_; }
@@ -59,6 +67,24 @@ public:
 
     static LRESULT CALLBACK MsgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Binds KVHook.dll from the program's folder and installs its hooks,
+    // reporting to the hub's window; false (and unbound) when anything fails.
+    bool LoadHookLibrary();
+    bool UnloadHookLibrary();
+    // The hook library's mouse callback: pointer moves and Alt+wheel turns.
+    static bool OnMouse(void* context, UINT message, const void* data);
+
+    // The delayed checks that confirm what the hook library reported.
+    bool CheckFocus(HWND window);
+    bool CheckActivation();
+    bool SnapshotCaret();
+    // 0 failure, 1 no caret now, 2 unchanged, 3 moved or changed (info filled).
+    int CompareCaret(GUITHREADINFO& info);
+    // 0 failure, 1 not (yet) active, 2 active.
+    int ClassifyActivation();
+    static bool OnCheckDue(void* context, void* data);
+    static bool OnKeyDownCaret(void* context, void* data);
+
 private:
     struct Listener {
         ListenerCallback callback;
@@ -66,6 +92,8 @@ private:
     };
 
     static bool OnTick(void* context, void* data);
+    // 0 failure, 1 the focus window shows no caret (yet), 2 it does (info filled).
+    int ClassifyFocus(GUITHREADINFO& info);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
     void RaiseTick();
     void CompactListeners();
@@ -74,18 +102,26 @@ private:
     int dispatchDepth_ = 0;
     bool listenersRemoved_ = false;
     std::list<PendingCheck> pendingChecks_;
-    HWND window_ = nullptr;
+    // Read by other threads that hand tasks over or ask the loop to end.
+    std::atomic<HWND> window_{nullptr};
     std::atomic<unsigned> rate_{0};
     UINT_PTR timer_ = 0;
     int rateAccumulator_ = kRateAccumulatorStart;
     DWORD lastTick_ = 0;
     HWND focusWindow_ = nullptr;
+    ViewRect caretSnapshot_{0, 0, 0, 0};
+    HMODULE hookModule_ = nullptr;
+    KVInstallHooks installHooks_ = nullptr;
+    KVUninstallHooks uninstallHooks_ = nullptr;
+    KVHookMouse hookMouse_ = nullptr;
+    KVUnhookMouse unhookMouse_ = nullptr;
     ActivationInfo activation_{0, 0};
     std::atomic<bool> active_{true};
     // Set once the loop has ended, so that destroying the window does not
     // leave a stray WM_QUIT for whoever pumps messages next.
-    bool loopEnded_ = false;
+    std::atomic<bool> loopEnded_{false};
     UINT messages_[4] = {};
+    DWORD thread_ = 0;
 };
 
 constexpr UINT_PTR kFrameTimerId = 1;

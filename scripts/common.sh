@@ -69,6 +69,8 @@ kv_ensure_prefix() {
             fi
             sleep 1
         done
+        # A crashing program ends instead of waiting in Wine's debugger.
+        "$KV_WINE64" reg.exe delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
         mkdir -p "$prefix/drive_c/windows/Fonts"
         cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
         # The desktop setting applies only to a new server.

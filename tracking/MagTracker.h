@@ -1,39 +1,73 @@
 #pragma once
-// The view tracker: decides which rectangle of the screen the magnifier shows
-// and owns the zoom factor. Belongs to the main thread.
+// The view tracker: turns user events into the source rectangle of the
+// magnifier window and owns the zoom factor. It keeps the newest event of each
+// kind, newest first, and on every tick moves the view towards the front
+// event's target, at once or panning by elapsed time.
+//
+// The event list and the update flags belong to the main thread. SetZoom may
+// be called from any thread: from another one it is handed to the main thread.
+// The render thread reads the zoom and the no-zoom flag (through
+// CenteredView), hence atomics.
+#include <windows.h>
+
+#include <atomic>
+#include <list>
+
 #include "magnifier/ViewRect.h"
+#include "tracking/ViewGeometry.h"
 
 namespace Hook {
 class EventDispatcher;
 }
 class MagWin;
+class UserEventBase;
 
 class MagTracker {
 public:
     MagTracker(Hook::EventDispatcher* hub, MagWin* magwin);
-    ~MagTracker() = default;
+    ~MagTracker();
     MagTracker(const MagTracker&) = delete;
     MagTracker& operator=(const MagTracker&) = delete;
 
-    // A view of the current zoomed size centred on the current source
-    // rectangle, kept inside the virtual screen.
+    // Takes ownership of a new event and puts it at the front.
+    bool AddEvent(UserEventBase* event);
+    // Deletes the events of kind except the keep newest.
+    bool RemoveEventsOfKind(int kind, int keep);
+    // relative 0 sets the zoom to value; otherwise one table step up (value >
+    // 0) or down. Stores ZoomLevel_10. Safe from any thread.
+    bool SetZoom(int relative, double value);
     bool CenteredView(ViewRect& out) const;
+    bool ComputeView(int step, ViewRect& out) const;
+    // A focused object's rectangle, in screen coordinates.
+    void AddFocusEvent(const RECT& rect);
 
     double Zoom() const { return zoom_; }
+    bool NoScale() const { return noScale_; }
+    // While set the view has the window's own size. Main thread.
+    void SetNoScale(bool noScale) {
+        noScale_ = noScale;
+        needsUpdate_ = true;
+    }
+    bool NeedsUpdate() const { return needsUpdate_; }
+    const std::list<UserEventBase*>& Events() const { return events_; }
 
-    static constexpr double kZoomMin = 1.0;
-    static constexpr double kZoomMax = 32.0;
-    static constexpr double kZoomDefault = 2.0;
+    static bool OnTick(void* context, void* data);
+    static bool OnMouseMove(void* context, void* data);
+    static bool OnCaret(void* context, void* data);
+    static bool OnFocusMessage(void* context, void* data);
+    static bool IgnoreEvent(void* context, void* data);
 
 private:
+    bool ApplyZoom(int relative, double value);
+    static void ZoomTask(void* context, int relative, double value);
+    bool Update(DWORD elapsed);
+
     Hook::EventDispatcher* hub_;
     MagWin* magwin_;
     bool needsUpdate_ = false;
     bool frontChanged_ = false;
-    double zoom_ = kZoomDefault;
-    bool noScale_ = false;
+    std::atomic<double> zoom_{kZoomDefault};
+    std::atomic<bool> noScale_{false};
+    std::list<UserEventBase*> events_;
+    DWORD mainThread_;
 };
-
-// The zoom factor of a stored ZoomLevel_10: a tenth of it, 2.0 when the result
-// lies outside 1..32.
-double ZoomFromLevel(unsigned level);

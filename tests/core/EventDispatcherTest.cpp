@@ -1,0 +1,993 @@
+// The event hub: its listener lists and pending checks on a bare object, and
+// its message loop run for real on the test's thread, with a second thread or
+// queued messages standing in for the hook library and the control panel.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/CpuUsageMeter.h"
+#include "core/EventDispatcher.h"
+#include "magnifier/ViewRect.h"
+#include "settings/MagSettings.h"
+#include "tests/support/RegistrySandbox.h"
+
+using namespace Hook;
+
+namespace {
+
+const wchar_t kClass[] = L"KOVAXMsgWindowClass";
+const wchar_t kTitle[] = L"KOVAX Worker";
+
+// The worker window of this process. Another test program may be running
+// the whole program at the same time, with a worker window of its own.
+HWND FindWorker() {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(HWND_MESSAGE, window, kClass, kTitle)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+}
+
+bool WorkerClassRegistered() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    return GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc) != FALSE;
+}
+
+bool TakeStrayQuit() {
+    MSG m;
+    return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// The processor load is read from g_cpuUsageMeter on every tick; the tests
+// want it absent (load 0) unless they put a fake there themselves.
+class NoLoadMeter {
+public:
+    NoLoadMeter() : saved_(g_cpuUsageMeter) { g_cpuUsageMeter = nullptr; }
+    ~NoLoadMeter() { g_cpuUsageMeter = saved_; }
+
+private:
+    CpuUsageMeter* saved_;
+};
+
+// ---- listeners -------------------------------------------------------------
+
+// Writes its tag to a shared log and answers with its verdict.
+struct Tagged {
+    std::vector<std::string>* log;
+    std::string tag;
+    bool verdict;
+};
+
+bool LogTag(void* context, void*) {
+    auto* t = static_cast<Tagged*>(context);
+    t->log->push_back(t->tag);
+    return t->verdict;
+}
+
+// A second callback, so that removal by callback can be told apart.
+bool LogTagMarked(void* context, void*) {
+    auto* t = static_cast<Tagged*>(context);
+    t->log->push_back(t->tag + "*");
+    return t->verdict;
+}
+
+// Logs, then removes a callback from a list.
+struct Remover {
+    EventDispatcher* hub;
+    std::vector<std::string>* log;
+    std::string tag;
+    int kind;
+    ListenerCallback target;
+};
+
+bool LogThenRemove(void* context, void*) {
+    auto* r = static_cast<Remover*>(context);
+    r->log->push_back(r->tag);
+    r->hub->RemoveListener(r->kind, r->target);
+    return true;
+}
+
+// Logs, then dispatches another kind from inside the listener.
+struct Nester {
+    EventDispatcher* hub;
+    std::vector<std::string>* log;
+    std::string tag;
+    int innerKind;
+};
+
+bool LogThenDispatch(void* context, void*) {
+    auto* n = static_cast<Nester*>(context);
+    n->log->push_back(n->tag);
+    return n->hub->Dispatch(n->innerKind, nullptr);
+}
+
+bool KeepData(void* context, void* data) {
+    *static_cast<void**>(context) = data;
+    return true;
+}
+
+// ---- listener lists ----------------------------------------------------------
+
+TEST(HubListeners, CalledInSubscriptionOrderUntilOneSaysStop) {
+    EventDispatcher hub;
+    std::vector<std::string> log;
+    Tagged a{&log, "a", true}, b{&log, "b", true}, c{&log, "c", true};
+    hub.AddListener(AltWheel, LogTag, &a);
+    hub.AddListener(AltWheel, LogTagMarked, &b);
+    hub.AddListener(AltWheel, LogTag, &c);
+
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"a", "b*", "c"}), log);
+
+    log.clear();
+    b.verdict = false;
+    EXPECT_FALSE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"a", "b*"}), log);
+
+    // The other lists are separate.
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(KeyUp, nullptr));
+    EXPECT_TRUE(log.empty());
+
+    // The payload pointer reaches the listener as it was given.
+    void* seen = nullptr;
+    int payload = 42;
+    hub.AddListener(MouseMove, KeepData, &seen);
+    EXPECT_TRUE(hub.Dispatch(MouseMove, &payload));
+    EXPECT_EQ(&payload, seen);
+}
+
+TEST(HubListeners, KindsWithoutListenersGiveTrue) {
+    EventDispatcher hub;
+    EXPECT_TRUE(hub.Dispatch(NoEvent, nullptr));
+    EXPECT_TRUE(hub.Dispatch(WindowCreated, nullptr));
+    for (int kind = 0; kind < kEventKindCount; ++kind) {
+        if (kind == Tick || kind == KeyDown || kind == CheckDue) continue;  // the hub listens there itself
+        EXPECT_TRUE(hub.Dispatch(kind, nullptr)) << "kind " << kind;
+    }
+    // A list emptied again is as good as one never used.
+    std::vector<std::string> log;
+    Tagged no{&log, "no", false};
+    hub.AddListener(WindowCreated, LogTag, &no);
+    EXPECT_FALSE(hub.Dispatch(WindowCreated, nullptr));
+    hub.RemoveListener(WindowCreated, LogTag);
+    EXPECT_TRUE(hub.Dispatch(WindowCreated, nullptr));
+}
+
+TEST(HubListeners, RemovingACallbackDropsEveryEntryOfItWhateverTheContext) {
+    EventDispatcher hub;
+    std::vector<std::string> log;
+    Tagged one{&log, "1", true}, two{&log, "2", true};
+    hub.AddListener(KeyUp, LogTag, &one);
+    hub.AddListener(KeyUp, LogTagMarked, &one);
+    hub.AddListener(KeyUp, LogTag, &two);
+    hub.AddListener(KeyUp, LogTag, &one);
+    hub.AddListener(AltWheel, LogTag, &one);
+
+    hub.RemoveListener(KeyUp, LogTag);
+    EXPECT_TRUE(hub.Dispatch(KeyUp, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"1*"}), log);
+
+    // Only that kind's list is touched.
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"1"}), log);
+
+    // Removing what is not there is harmless.
+    hub.RemoveListener(KeyUp, LogTag);
+    hub.RemoveListener(AltWheel, LogTag);
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(KeyUp, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"1*"}), log);
+}
+
+TEST(HubListeners, ListenerRemovingItselfDoesNotCostTheNextOneItsTurn) {
+    EventDispatcher hub;
+    std::vector<std::string> log;
+    Remover self{&hub, &log, "self", AltWheel, LogThenRemove};
+    Tagged next{&log, "next", true};
+    hub.AddListener(AltWheel, LogThenRemove, &self);
+    hub.AddListener(AltWheel, LogTag, &next);
+
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"self", "next"}), log);
+
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"next"}), log);
+}
+
+TEST(HubListeners, ListenerRemovedLaterInTheSameDispatchIsNotCalled) {
+    EventDispatcher hub;
+    std::vector<std::string> log;
+    Remover remover{&hub, &log, "r", AltWheel, LogTag};
+    Tagged keep{&log, "keep", true}, gone{&log, "gone", true}, gone2{&log, "gone2", true};
+    hub.AddListener(AltWheel, LogThenRemove, &remover);
+    hub.AddListener(AltWheel, LogTagMarked, &keep);
+    hub.AddListener(AltWheel, LogTag, &gone);
+    hub.AddListener(AltWheel, LogTag, &gone2);
+
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"r", "keep*"}), log);
+
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"r", "keep*"}), log);
+
+    // Adding the callback again after the dispatch brings it back.
+    hub.AddListener(AltWheel, LogTag, &gone);
+    hub.RemoveListener(AltWheel, LogThenRemove);
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(AltWheel, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"keep*", "gone"}), log);
+}
+
+TEST(HubListeners, RemovalInsideANestedDispatchKeepsTheOuterWalkInStep) {
+    // The outer listener running now is removed from inside a dispatch of
+    // another kind: the one after it must still be called.
+    EventDispatcher hub;
+    std::vector<std::string> log;
+    Nester outer{&hub, &log, "outer", AltWheel};
+    Tagged after{&log, "after", true};
+    Remover inner{&hub, &log, "inner", MouseMove, LogThenDispatch};
+    hub.AddListener(MouseMove, LogThenDispatch, &outer);
+    hub.AddListener(MouseMove, LogTag, &after);
+    hub.AddListener(AltWheel, LogThenRemove, &inner);
+
+    EXPECT_TRUE(hub.Dispatch(MouseMove, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"outer", "inner", "after"}), log);
+
+    log.clear();
+    EXPECT_TRUE(hub.Dispatch(MouseMove, nullptr));
+    EXPECT_EQ((std::vector<std::string>{"after"}), log);
+}
+
+// ---- the tick on a bare hub --------------------------------------------------
+
+struct FrameLog {
+    std::vector<std::string>* log;
+    std::vector<ViewRect> rects;
+};
+
+bool LogFrame(void* context, void* data) {
+    auto* f = static_cast<FrameLog*>(context);
+    f->log->push_back("frame");
+    f->rects.push_back(*static_cast<ViewRect*>(data));
+    return true;
+}
+
+TEST(HubTick, TickRaisesAnEmptyFrameBeforeTheOtherTickListeners) {
+    NoLoadMeter meter;
+    EventDispatcher hub;
+    std::vector<std::string> log;
+    FrameLog frames{&log, {}};
+    Tagged tick{&log, "tick", true};
+    // The test's tick listener is subscribed before the frame listener: the
+    // frame still comes first, from the hub's own tick listener.
+    hub.AddListener(Tick, LogTag, &tick);
+    hub.AddListener(Frame, LogFrame, &frames);
+
+    DWORD elapsed = 0;
+    EXPECT_TRUE(hub.Dispatch(Tick, &elapsed));
+    EXPECT_TRUE(hub.Dispatch(Tick, &elapsed));
+    EXPECT_EQ((std::vector<std::string>{"frame", "tick", "frame", "tick"}), log);
+    ASSERT_EQ(2u, frames.rects.size());
+    for (const ViewRect& r : frames.rects) {
+        EXPECT_EQ(0, r.x);
+        EXPECT_EQ(0, r.y);
+        EXPECT_EQ(0, r.width);
+        EXPECT_EQ(0, r.height);
+    }
+}
+
+// ---- pending checks ----------------------------------------------------------
+
+using Seen = std::vector<std::pair<int, int>>;  // kind, remaining at dispatch
+
+struct CheckLog {
+    explicit CheckLog(EventDispatcher* owner) : hub(owner) {}
+    EventDispatcher* hub;
+    Seen seen;
+    bool pointedIntoTheList = true;
+    int stopOn = -1;       // answer false for this kind
+    int reArmKind = -1;    // schedule this kind again when it falls due, once
+    int reArmDelay = 0;
+    int armKind = -1;      // schedule this kind on the first dispatch, once
+    int armDelay = 0;
+};
+
+bool OnCheckDue(void* context, void* data) {
+    auto* c = static_cast<CheckLog*>(context);
+    auto* check = static_cast<PendingCheck*>(data);
+    bool inList = false;
+    for (const PendingCheck& p : c->hub->PendingChecks()) inList = inList || &p == check;
+    c->pointedIntoTheList = c->pointedIntoTheList && inList;
+    c->seen.push_back({check->kind, check->remaining});
+    if (c->armKind >= 0) {
+        c->hub->ScheduleCheck(c->armKind, c->armDelay);
+        c->armKind = -1;
+    }
+    if (check->kind == c->reArmKind) {
+        c->hub->ScheduleCheck(c->reArmKind, c->reArmDelay);
+        c->reArmKind = -1;
+    }
+    return check->kind != c->stopOn;
+}
+
+Seen Pending(const EventDispatcher& hub) {
+    Seen s;
+    for (const PendingCheck& p : hub.PendingChecks()) s.push_back({p.kind, p.remaining});
+    return s;
+}
+
+TEST(HubChecks, SchedulingAppendsOnceAndReArmsThePendingOne) {
+    EventDispatcher hub;
+    EXPECT_TRUE(hub.ScheduleCheck(CheckFocusCaret, 100));
+    EXPECT_TRUE(hub.ScheduleCheck(CheckCaretPosition, 50));
+    EXPECT_TRUE(hub.ScheduleCheck(CheckFocusCaret, 30));
+    EXPECT_EQ((Seen{{CheckFocusCaret, 30}, {CheckCaretPosition, 50}}), Pending(hub));
+    EXPECT_TRUE(hub.ScheduleCheck(CheckCaretPosition, 500));
+    EXPECT_TRUE(hub.ScheduleCheck(CheckZoomRepeat, 7));
+    EXPECT_EQ((Seen{{CheckFocusCaret, 30}, {CheckCaretPosition, 500}, {CheckZoomRepeat, 7}}), Pending(hub));
+}
+
+TEST(HubChecks, DueChecksAreRaisedInOrderAndDropped) {
+    EventDispatcher hub;
+    CheckLog log{&hub};
+    hub.AddListener(CheckDue, OnCheckDue, &log);
+    hub.ScheduleCheck(CheckFocusCaret, 100);
+    hub.ScheduleCheck(CheckCaretPosition, 30);
+    hub.ScheduleCheck(CheckActivation, 50);
+    hub.ScheduleCheck(CheckZoomRepeat, 60);
+
+    hub.TickChecks(20);
+    EXPECT_TRUE(log.seen.empty());
+    EXPECT_EQ((Seen{{CheckFocusCaret, 80}, {CheckCaretPosition, 10}, {CheckActivation, 30}, {CheckZoomRepeat, 40}}),
+              Pending(hub));
+
+    hub.TickChecks(30);  // 10 - 30 is due, 30 - 30 is due as well
+    EXPECT_EQ((Seen{{CheckCaretPosition, -20}, {CheckActivation, 0}}), log.seen);
+    EXPECT_TRUE(log.pointedIntoTheList);
+    EXPECT_EQ((Seen{{CheckFocusCaret, 50}, {CheckZoomRepeat, 10}}), Pending(hub));
+
+    // Without listeners due checks just go.
+    hub.RemoveListener(CheckDue, OnCheckDue);
+    hub.TickChecks(10);
+    EXPECT_EQ((Seen{{CheckFocusCaret, 40}}), Pending(hub));
+    EXPECT_EQ(2u, log.seen.size());
+}
+
+TEST(HubChecks, ListenerSchedulingTheDueKindAgainKeepsTheCheck) {
+    EventDispatcher hub;
+    CheckLog log{&hub};
+    log.reArmKind = CheckCaretPosition;
+    log.reArmDelay = 200;
+    hub.AddListener(CheckDue, OnCheckDue, &log);
+    hub.ScheduleCheck(CheckCaretPosition, 40);
+    hub.ScheduleCheck(CheckActivation, 45);
+
+    hub.TickChecks(50);
+    EXPECT_EQ((Seen{{CheckCaretPosition, -10}, {CheckActivation, -5}}), log.seen);
+    // Re-armed with the full delay: not counted down again in this pass.
+    EXPECT_EQ((Seen{{CheckCaretPosition, 200}}), Pending(hub));
+
+    hub.TickChecks(199);
+    EXPECT_EQ(2u, log.seen.size());
+    hub.TickChecks(1);
+    EXPECT_EQ((Seen{{CheckCaretPosition, -10}, {CheckActivation, -5}, {CheckCaretPosition, 0}}), log.seen);
+    EXPECT_TRUE(Pending(hub).empty());
+}
+
+TEST(HubChecks, CheckArmedDuringAPassStartsCountingOnTheNextOne) {
+    EventDispatcher hub;
+    CheckLog log{&hub};
+    log.armKind = CheckWindowRaise;
+    log.armDelay = 5;
+    hub.AddListener(CheckDue, OnCheckDue, &log);
+    hub.ScheduleCheck(CheckFocusCaret, 10);
+    hub.ScheduleCheck(CheckZoomRepeat, 300);
+
+    hub.TickChecks(100);
+    EXPECT_EQ((Seen{{CheckFocusCaret, -90}}), log.seen);
+    EXPECT_EQ((Seen{{CheckZoomRepeat, 200}, {CheckWindowRaise, 5}}), Pending(hub));
+
+    hub.TickChecks(5);
+    EXPECT_EQ((Seen{{CheckFocusCaret, -90}, {CheckWindowRaise, 0}}), log.seen);
+    EXPECT_EQ((Seen{{CheckZoomRepeat, 195}}), Pending(hub));
+}
+
+TEST(HubChecks, AFailingCheckDoesNotDropTheOthersDueInTheSameTick) {
+    EventDispatcher hub;
+    CheckLog log{&hub};
+    log.stopOn = CheckCaretPosition;
+    hub.AddListener(CheckDue, OnCheckDue, &log);
+    hub.ScheduleCheck(CheckFocusCaret, 10);
+    hub.ScheduleCheck(CheckCaretPosition, 20);
+    hub.ScheduleCheck(CheckActivation, 30);
+    hub.ScheduleCheck(CheckZoomRepeat, 500);
+    hub.ScheduleCheck(CheckWindowRaise, 40);
+
+    hub.TickChecks(100);
+    EXPECT_EQ((Seen{{CheckFocusCaret, -90}, {CheckCaretPosition, -80}, {CheckActivation, -70}, {CheckWindowRaise, -60}}),
+              log.seen);
+    EXPECT_EQ((Seen{{CheckZoomRepeat, 400}}), Pending(hub));
+
+    // A check re-armed by the listener that fails stays armed.
+    log.seen.clear();
+    log.reArmKind = CheckCaretPosition;
+    log.reArmDelay = 70;
+    hub.ScheduleCheck(CheckCaretPosition, 1);
+    hub.ScheduleCheck(CheckFocusCaret, 1);
+    hub.TickChecks(1);
+    EXPECT_EQ((Seen{{CheckCaretPosition, 0}, {CheckFocusCaret, 0}}), log.seen);
+    EXPECT_EQ((Seen{{CheckZoomRepeat, 399}, {CheckCaretPosition, 70}}), Pending(hub));
+}
+
+TEST(HubTick, TickCountsThePendingChecksDown) {
+    NoLoadMeter meter;
+    EventDispatcher hub;
+    CheckLog log{&hub};
+    hub.AddListener(CheckDue, OnCheckDue, &log);
+    hub.ScheduleCheck(CheckCaretPosition, 40);
+
+    DWORD elapsed = 30;
+    EXPECT_TRUE(hub.Dispatch(Tick, &elapsed));
+    EXPECT_EQ((Seen{{CheckCaretPosition, 10}}), Pending(hub));
+    EXPECT_TRUE(log.seen.empty());
+    elapsed = 15;
+    EXPECT_TRUE(hub.Dispatch(Tick, &elapsed));
+    EXPECT_EQ((Seen{{CheckCaretPosition, -5}}), log.seen);
+    EXPECT_TRUE(Pending(hub).empty());
+}
+
+// ---- the message loop ------------------------------------------------------
+
+// Ends a loop that does not end by itself, by posting WM_QUIT to its thread
+// after a generous wait, so that a fault fails the test instead of hanging it.
+class Watchdog {
+public:
+    Watchdog() : loopThread_(GetCurrentThreadId()) {
+        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
+    }
+    ~Watchdog() {
+        SetEvent(stop_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        CloseHandle(stop_);
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+    bool Fired() const { return fired_; }
+
+private:
+    static DWORD WINAPI Main(LPVOID param) {
+        auto* self = static_cast<Watchdog*>(param);
+        if (WaitForSingleObject(self->stop_, 30000) == WAIT_TIMEOUT) {
+            self->fired_ = true;
+            PostThreadMessageW(self->loopThread_, WM_QUIT, 0, 0);
+        }
+        return 0;
+    }
+
+    DWORD loopThread_;
+    HANDLE stop_;
+    HANDLE thread_;
+    std::atomic<bool> fired_{false};
+};
+
+struct Posted {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// Another thread, as the hook library would be: waits for the worker window,
+// posts its messages, optionally waits for a signal, pauses, then ends the
+// loop with WM_DESTROY, posted or sent.
+class Remote {
+public:
+    Remote(std::vector<Posted> posts, DWORD pauseMs, bool sendDestroy, HANDLE startSignal = nullptr)
+        : posts_(std::move(posts)), pauseMs_(pauseMs), send_(sendDestroy), signal_(startSignal) {
+        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
+    }
+    ~Remote() { Join(); }
+    Remote(const Remote&) = delete;
+    Remote& operator=(const Remote&) = delete;
+
+    // Waits for the thread; true when it found the window and did its part.
+    bool Join() {
+        if (thread_) {
+            WaitForSingleObject(thread_, 60000);
+            CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+        return done_;
+    }
+
+private:
+    static DWORD WINAPI Main(LPVOID param) {
+        auto* self = static_cast<Remote*>(param);
+        HWND window = nullptr;
+        for (int i = 0; i < 1000 && !window; ++i) {
+            window = FindWorker();
+            if (!window) Sleep(10);
+        }
+        if (!window) return 1;
+        for (const Posted& p : self->posts_) PostMessageW(window, p.message, p.wParam, p.lParam);
+        if (self->signal_ && WaitForSingleObject(self->signal_, 10000) != WAIT_OBJECT_0) return 1;
+        Sleep(self->pauseMs_);
+        if (self->send_) {
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(window, WM_DESTROY, 0, 0, SMTO_NORMAL, 10000, &result)) return 1;
+        } else if (!PostMessageW(window, WM_DESTROY, 0, 0)) {
+            return 1;
+        }
+        self->done_ = true;
+        return 0;
+    }
+
+    std::vector<Posted> posts_;
+    DWORD pauseMs_;
+    bool send_;
+    HANDLE signal_;
+    HANDLE thread_ = nullptr;
+    std::atomic<bool> done_{false};
+};
+
+// A message-only window of the test's own on the loop's thread. Each Post
+// queues a step behind whatever is already queued, so steps run inside the
+// hub's loop in a known order with the messages posted to the hub.
+class Script {
+public:
+    Script() {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kScriptClass;
+        RegisterClassExW(&wc);
+        window_ = CreateWindowExW(0, kScriptClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Script() {
+        DestroyWindow(window_);
+        UnregisterClassW(kScriptClass, GetModuleHandleW(nullptr));
+    }
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    bool Ready() const { return window_ != nullptr; }
+
+    void Post(std::function<void()> step) {
+        steps_.push_back(std::move(step));
+        PostMessageW(window_, WM_APP, steps_.size() - 1, 0);
+    }
+
+private:
+    static constexpr const wchar_t* kScriptClass = L"KOVAXTestScript";
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) {
+            auto* self = reinterpret_cast<Script*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            if (self && wParam < self->steps_.size()) {
+                std::function<void()> step = self->steps_[wParam];  // a step may add steps
+                step();
+            }
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    std::vector<std::function<void()>> steps_;
+};
+
+// Runs loops on the test's thread with the settings read from a private
+// registry key and no load meter.
+class HubLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedMeter_ = g_cpuUsageMeter;
+        g_cpuUsageMeter = nullptr;
+        sandbox_ = std::make_unique<RegistrySandbox>();
+        g_settings.Load();
+    }
+
+    void TearDown() override {
+        g_cpuUsageMeter = savedMeter_;
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        sandbox_.reset();
+        g_settings.Load();
+    }
+
+    void SetMaxFrameRate(DWORD rate) {
+        sandbox_->SetDword(L"Software\\KOVAX", L"MaxFrameRate", rate);
+        g_settings.Load();
+        ASSERT_EQ(rate, g_settings.MaxFrameRate.Value());
+    }
+
+    // The loop must end by itself and report every step as done.
+    static ::testing::AssertionResult RunLoop(EventDispatcher& hub) {
+        bool ok = false;
+        bool fired = false;
+        {
+            Watchdog dog;
+            ok = hub.RunMessageLoop();
+            fired = dog.Fired();
+        }
+        if (fired) return ::testing::AssertionFailure() << "the loop did not end; the watchdog stopped it";
+        if (!ok) return ::testing::AssertionFailure() << "RunMessageLoop reported a failed step";
+        return ::testing::AssertionSuccess();
+    }
+
+    static void EndLoop(EventDispatcher& hub) { PostMessageW(hub.Window(), WM_DESTROY, 0, 0); }
+
+    std::unique_ptr<RegistrySandbox> sandbox_;
+    CpuUsageMeter* savedMeter_ = nullptr;
+};
+
+using Events = std::vector<std::tuple<int, uintptr_t, uintptr_t>>;
+
+bool RecordFocus(void* context, void* data) {
+    auto* info = static_cast<FocusMessageInfo*>(data);
+    static_cast<Events*>(context)->emplace_back(FocusMessage, static_cast<uintptr_t>(info->lParam),
+                                                static_cast<uintptr_t>(info->wParam));
+    return true;
+}
+
+bool RecordCreated(void* context, void* data) {
+    static_cast<Events*>(context)->emplace_back(WindowCreated, reinterpret_cast<uintptr_t>(data), 0);
+    return true;
+}
+
+bool RecordDestroyed(void* context, void* data) {
+    static_cast<Events*>(context)->emplace_back(WindowDestroyed, reinterpret_cast<uintptr_t>(data), 0);
+    return true;
+}
+
+bool RecordActivated(void* context, void*) {
+    static_cast<Events*>(context)->emplace_back(Activated, 0, 0);
+    return true;
+}
+
+bool Count(void* context, void*) {
+    ++*static_cast<int*>(context);
+    return true;
+}
+
+TEST_F(HubLoop, WorkerWindowAndClassExistOnlyWhileTheLoopRuns) {
+    EventDispatcher hub;
+    EXPECT_FALSE(WorkerClassRegistered());
+    for (int run = 0; run < 2; ++run) {  // the same hub may run its loop again
+        Script script;
+        ASSERT_TRUE(script.Ready());
+        HWND found = nullptr;
+        HWND own = nullptr;
+        bool classInside = false;
+        script.Post([&] {
+            found = FindWorker();
+            own = hub.Window();
+            classInside = WorkerClassRegistered();
+            EndLoop(hub);
+        });
+        ASSERT_TRUE(RunLoop(hub)) << "run " << run;
+        EXPECT_NE(nullptr, found);
+        EXPECT_EQ(own, found);
+        EXPECT_TRUE(classInside);
+
+        EXPECT_FALSE(TakeStrayQuit()) << "run " << run;
+        EXPECT_FALSE(WorkerClassRegistered());
+        EXPECT_EQ(nullptr, FindWorker());
+        EXPECT_FALSE(IsWindow(found));
+    }
+}
+
+struct TickFrameLog {
+    std::vector<std::string> log;
+    std::vector<ViewRect> rects;
+    int stopAfter;
+};
+
+bool LogFrameRect(void* context, void* data) {
+    auto* t = static_cast<TickFrameLog*>(context);
+    t->log.push_back("frame");
+    t->rects.push_back(*static_cast<ViewRect*>(data));
+    return true;
+}
+
+bool LogTickUntil(void* context, void*) {
+    auto* t = static_cast<TickFrameLog*>(context);
+    t->log.push_back("tick");
+    return --t->stopAfter > 0;
+}
+
+TEST_F(HubLoop, TimerTicksRaiseFramesUntilATickListenerSaysStop) {
+    EventDispatcher hub;
+    TickFrameLog t{{}, {}, 3};
+    hub.AddListener(Tick, LogTickUntil, &t);
+    hub.AddListener(Frame, LogFrameRect, &t);
+
+    ASSERT_TRUE(RunLoop(hub));
+    EXPECT_EQ((std::vector<std::string>{"frame", "tick", "frame", "tick", "frame", "tick"}), t.log);
+    for (const ViewRect& r : t.rects) {
+        EXPECT_EQ(0, r.x);
+        EXPECT_EQ(0, r.y);
+        EXPECT_EQ(0, r.width);
+        EXPECT_EQ(0, r.height);
+    }
+    EXPECT_FALSE(TakeStrayQuit());
+    EXPECT_FALSE(WorkerClassRegistered());
+}
+
+TEST_F(HubLoop, HookLibraryMessagesBecomeEvents) {
+    EventDispatcher hub;
+    Events events;
+    hub.AddListener(FocusMessage, RecordFocus, &events);
+    hub.AddListener(WindowCreated, RecordCreated, &events);
+    hub.AddListener(WindowDestroyed, RecordDestroyed, &events);
+    hub.AddListener(Activated, RecordActivated, &events);
+
+    // Values that use the whole width of the parameters.
+    const WPARAM focusW = ~static_cast<WPARAM>(0) - 0x10;
+    const LPARAM focusL = -7;
+    const WPARAM created = static_cast<WPARAM>(sizeof(WPARAM) == 8 ? 0x0000123456789ABCull : 0x89ABCDEFu);
+    const WPARAM destroyed = created + 0x40;
+    UINT setFocus = RegisterWindowMessageW(L"Message.SetFocus");
+    UINT activate = RegisterWindowMessageW(L"Message.Activate");
+    UINT createWnd = RegisterWindowMessageW(L"Message.CreateWnd");
+    UINT destroyWnd = RegisterWindowMessageW(L"Message.DestroyWnd");
+
+    Remote remote({{setFocus, focusW, focusL},
+                   {activate, 0x5005, 0x6006},
+                   {createWnd, created, 11},
+                   {destroyWnd, destroyed, 12},
+                   {setFocus, 0, 0}},
+                  0, false);
+    ASSERT_TRUE(RunLoop(hub));
+    EXPECT_TRUE(remote.Join());
+
+    Events expected{{FocusMessage, static_cast<uintptr_t>(focusL), static_cast<uintptr_t>(focusW)},
+                    {WindowCreated, static_cast<uintptr_t>(created), 0},
+                    {WindowDestroyed, static_cast<uintptr_t>(destroyed), 0},
+                    {FocusMessage, 0, 0}};
+    EXPECT_EQ(expected, events);
+    EXPECT_FALSE(TakeStrayQuit());
+}
+
+bool AnswerNo(void* context, void*) {
+    ++*static_cast<int*>(context);
+    return false;
+}
+
+TEST_F(HubLoop, ListenerSayingStopOnAHookMessageEndsTheLoop) {
+    const struct {
+        int kind;
+        const wchar_t* message;
+    } cases[] = {
+        {FocusMessage, L"Message.SetFocus"},
+        {WindowCreated, L"Message.CreateWnd"},
+        {WindowDestroyed, L"Message.DestroyWnd"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        EventDispatcher hub;
+        int calls = 0;
+        hub.AddListener(c.kind, AnswerNo, &calls);
+        Script script;
+        UINT message = RegisterWindowMessageW(c.message);
+        script.Post([&] { PostMessageW(hub.Window(), message, 1, 2); });
+
+        ASSERT_TRUE(RunLoop(hub));
+        EXPECT_EQ(1, calls);
+        EXPECT_FALSE(TakeStrayQuit());
+        EXPECT_FALSE(WorkerClassRegistered());
+    }
+}
+
+TEST_F(HubLoop, PausedHubRaisesNothingYetEndsOnSentDestroy) {
+    EventDispatcher hub;
+    int raised = 0;
+    for (int kind : {Tick, Frame, FocusMessage, WindowCreated, WindowDestroyed, Activated, CheckDue})
+        hub.AddListener(kind, Count, &raised);
+    hub.ScheduleCheck(CheckFocusCaret, 1);
+    hub.SetActive(false);
+
+    std::vector<Posted> posts;
+    for (int i = 0; i < 4; ++i) posts.push_back({hub.RegisteredMessage(i), 0x100u + i, 0x200 + i});
+    // Long enough for the 30 per second timer to have come round several times.
+    Remote remote(posts, 300, true);
+    ASSERT_TRUE(RunLoop(hub));
+    EXPECT_TRUE(remote.Join());
+    EXPECT_EQ(0, raised);
+    EXPECT_EQ(1u, hub.PendingChecks().size());
+    EXPECT_FALSE(TakeStrayQuit());
+}
+
+TEST_F(HubLoop, ResumingInsideTheLoopRaisesEventsAgain) {
+    EventDispatcher hub;
+    Events events;
+    hub.AddListener(WindowCreated, RecordCreated, &events);
+    Script script;
+    script.Post([&] {
+        hub.SetActive(false);
+        PostMessageW(hub.Window(), hub.RegisteredMessage(2), 1, 0);
+        script.Post([&] { hub.SetActive(true); });
+        PostMessageW(hub.Window(), hub.RegisteredMessage(2), 2, 0);
+        EndLoop(hub);
+    });
+    ASSERT_TRUE(RunLoop(hub));
+    EXPECT_EQ((Events{{WindowCreated, 2, 0}}), events);
+    EXPECT_TRUE(hub.IsActive());
+}
+
+// ---- the frame timer inside the loop ------------------------------------------
+
+using HubFrameTimer = HubLoop;
+
+TEST_F(HubFrameTimer, ZeroMaxFrameRateStartsNoTimer) {
+    SetMaxFrameRate(0);
+    EventDispatcher hub;
+    int ticks = 0;
+    hub.AddListener(Tick, Count, &ticks);
+    Remote remote({}, 500, false);
+    ASSERT_TRUE(RunLoop(hub));
+    EXPECT_TRUE(remote.Join());
+    EXPECT_EQ(0, ticks);
+    EXPECT_FALSE(TakeStrayQuit());
+}
+
+struct RateProbe {
+    EventDispatcher* hub;
+    unsigned rate;
+};
+
+bool NoteRateAndStop(void* context, void*) {
+    auto* p = static_cast<RateProbe*>(context);
+    p->rate = p->hub->Rate();
+    return false;
+}
+
+TEST_F(HubFrameTimer, StartRateIsMaxFrameRateButAtLeastThree) {
+    const struct {
+        DWORD max;
+        unsigned rate;
+    } cases[] = {{1, 3}, {2, 3}, {3, 3}, {25, 25}, {200, 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.max);
+        SetMaxFrameRate(c.max);
+        EventDispatcher hub;
+        RateProbe probe{&hub, 0};
+        hub.AddListener(Tick, NoteRateAndStop, &probe);  // the first tick ends the loop
+        ASSERT_TRUE(RunLoop(hub));
+        EXPECT_EQ(c.rate, probe.rate);
+        EXPECT_FALSE(TakeStrayQuit());
+    }
+}
+
+TEST_F(HubFrameTimer, SetFrameRateKeepsTheRateWithinItsBounds) {
+    SetMaxFrameRate(30);
+    EventDispatcher hub;
+    std::vector<std::pair<bool, unsigned>> results;
+    Script script;
+    script.Post([&] {
+        for (unsigned rate : {500u, 1u, 12u, 31u, 30u, 3u}) {
+            bool ok = hub.SetFrameRate(rate);
+            results.push_back({ok, hub.Rate()});
+        }
+        EndLoop(hub);
+    });
+    ASSERT_TRUE(RunLoop(hub));
+    std::vector<std::pair<bool, unsigned>> expected{{true, 30}, {true, 3}, {true, 12},
+                                                    {true, 30}, {true, 30}, {true, 3}};
+    EXPECT_EQ(expected, results);
+}
+
+struct Stopper {
+    EventDispatcher* hub;
+    HANDLE firstTick;
+    int ticks;
+    bool stopped;
+};
+
+bool StopTimerOnFirstTick(void* context, void*) {
+    auto* s = static_cast<Stopper*>(context);
+    if (++s->ticks == 1) {
+        s->stopped = s->hub->SetFrameRate(0);
+        SetEvent(s->firstTick);
+    }
+    return true;
+}
+
+TEST_F(HubFrameTimer, RateZeroStopsTheTicks) {
+    EventDispatcher hub;
+    HANDLE firstTick = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Stopper stopper{&hub, firstTick, 0, false};
+    hub.AddListener(Tick, StopTimerOnFirstTick, &stopper);
+    {
+        // Half a second after the first tick: room for many more at 30 per second.
+        Remote remote({}, 500, false, firstTick);
+        ASSERT_TRUE(RunLoop(hub));
+        EXPECT_TRUE(remote.Join());
+    }
+    CloseHandle(firstTick);
+    EXPECT_TRUE(stopper.stopped);
+    EXPECT_EQ(1, stopper.ticks);
+}
+
+// A processor whose load the test sets: every reading adds 100 units of time,
+// of which 100 - g_load idle, and a tick count a second on, so each reading
+// is a fresh one.
+int g_load = 0;
+uint64_t g_idle = 0;
+uint64_t g_total = 0;
+DWORD g_ticks = 1000;
+
+FILETIME AsFileTime(uint64_t v) {
+    FILETIME t;
+    t.dwLowDateTime = static_cast<DWORD>(v);
+    t.dwHighDateTime = static_cast<DWORD>(v >> 32);
+    return t;
+}
+
+BOOL LoadedSystemTimes(FILETIME* idle, FILETIME* kernel, FILETIME* user) {
+    g_idle += static_cast<uint64_t>(100 - g_load);
+    g_total += 100;
+    *idle = AsFileTime(g_idle);
+    *kernel = AsFileTime(g_total);
+    *user = AsFileTime(0);
+    return TRUE;
+}
+
+DWORD LoadedTickCount() { return g_ticks += 1000; }
+
+TEST_F(HubFrameTimer, LoadOnTheTicksStepsTheRunningRate) {
+    SetMaxFrameRate(30);
+    EventDispatcher hub;
+    hub.SetActive(false);  // only the ticks raised below count
+    CpuUsageMeter meter(CpuUsageMeter::Clock{LoadedSystemTimes, LoadedTickCount});
+    int frames = 0;
+    hub.AddListener(Frame, Count, &frames);
+    TickFrameLog resumed{{}, {}, 1};
+    std::vector<unsigned> rates;
+    Script script;
+    script.Post([&] {
+        auto tick = [&](int load, DWORD elapsed) {
+            g_load = load;
+            hub.Dispatch(Tick, &elapsed);
+            rates.push_back(hub.Rate());
+        };
+        g_cpuUsageMeter = &meter;
+        rates.push_back(hub.Rate());
+        tick(80, 400);  // 900 of 1000 ms at high load
+        tick(80, 100);  // a full second: one step down
+        tick(5, 1);     // from 0 straight under: one step up
+        tick(5, 999);   // 1 ms left
+        tick(5, 5000);  // already at MaxFrameRate
+        g_cpuUsageMeter = nullptr;
+        // The timer that was restarted at the new rates still runs.
+        hub.AddListener(Tick, LogTickUntil, &resumed);
+        hub.SetActive(true);
+    });
+    ASSERT_TRUE(RunLoop(hub));
+    EXPECT_EQ((std::vector<unsigned>{30, 30, 29, 30, 30, 30}), rates);
+    EXPECT_EQ(std::vector<std::string>{"tick"}, resumed.log);
+    EXPECT_EQ(6, frames);
+    EXPECT_FALSE(TakeStrayQuit());
+}
+
+}  // namespace

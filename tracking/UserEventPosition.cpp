@@ -1,0 +1,13 @@
+#include "tracking/UserEventPosition.h"
+
+#include "tracking/MagTracker.h"
+#include "tracking/ViewGeometry.h"
+
+bool UserEventPosition::GetRect(ViewRect& out) const {
+    ViewRect view{};
+    if (!tracker_->CenteredView(view)) return false;
+    VirtualScreen screen = VirtualScreen::Read();
+    if (screen.cx == 0 || screen.cy == 0) return false;
+    out = PositionTarget(dx_, dy_, view, {screen.cx, screen.cy});
+    return true;
+}
