@@ -24,3 +24,16 @@ kv_wine_env "$prefix"
 # pipes and hold ctest until the server ends.
 "$KV_WINE64" reg.exe query 'HKCU\Software\Wine' >/dev/null 2>&1 </dev/null || true
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+
+# The output must refuse a display of 8 bits per pixel: the magnifier tests
+# once more on such a display (the true-colour cases skip themselves there).
+if [ $# -eq 0 ]; then
+    "$KV_WINESERVER" -k 2>/dev/null || true
+    "$KV_WINESERVER" -w 2>/dev/null || true
+    kv_stop_xvfb
+    kv_start_xvfb 8
+    "$KV_WINESERVER" -p
+    "$KV_WINE64" reg.exe query 'HKCU\Software\Wine' >/dev/null 2>&1 </dev/null || true
+    kv_log "magnifier tests on an 8-bit display"
+    ctest --test-dir "$build" --output-on-failure -R magnifier_tests
+fi
