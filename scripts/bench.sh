@@ -14,4 +14,6 @@ trap cleanup EXIT
 kv_start_xvfb 24
 kv_ensure_prefix "$build/wineprefix"
 kv_wine_env "$build/wineprefix"
-"$KV_WINE64" "$build/bench/render_bench.exe" | tr -d '\r'
+for b in render_bench follow_bench; do
+    "$KV_WINE64" "$build/bench/$b.exe" | tr -d "\r"
+done

@@ -93,7 +93,7 @@ bool MagTracker::ApplyZoom(int relative, double value) {
 }
 
 bool MagTracker::CenteredView(ViewRect& out) const {
-    VirtualScreen screen = VirtualScreen::Read();
+    VirtualScreen screen = Screen();
     return CenteredViewRect(magwin_->WindowRect(), magwin_->SourceRect(), zoom_, noScale_, {screen.cx, screen.cy},
                             out);
 }
@@ -104,7 +104,7 @@ bool MagTracker::ComputeView(int step, ViewRect& out) const {
     if (!events_.front()->GetRect(target)) return false;
     ViewRect centred{};
     if (!CenteredView(centred)) return false;
-    VirtualScreen screen = VirtualScreen::Read();
+    VirtualScreen screen = Screen();
     return StepView(target, centred, magwin_->SourceRect(), step, {screen.cx, screen.cy}, out);
 }
 
@@ -116,6 +116,14 @@ bool MagTracker::OnTick(void* context, void* data) {
 
 bool MagTracker::Update(DWORD elapsed) {
     if (events_.empty() || !needsUpdate_) return true;
+    screen_ = VirtualScreen::Read();
+    inUpdate_ = true;
+    bool result = UpdateView(elapsed);
+    inUpdate_ = false;
+    return result;
+}
+
+bool MagTracker::UpdateView(DWORD elapsed) {
     int mode = frontChanged_ ? 1 : events_.front()->SmoothPan();
     // Computing from the current rectangles and setting the result is one
     // step: the render thread's full-screen switch must not slip in between.
@@ -161,7 +169,7 @@ bool MagTracker::OnCaret(void* context, void* data) {
     // stop: the report is dropped.
     POINT origin{0, 0};
     if (!info->hwndCaret || !ClientToScreen(info->hwndCaret, &origin)) return true;
-    ViewRect caret = CaretRectFromThreadInfo(info->rcCaret, origin, VirtualScreen::Read());
+    ViewRect caret = CaretRectFromThreadInfo(info->rcCaret, origin, self->Screen());
     return self->AddEvent(new UserEventCaretCapture(self, caret));
 }
 

@@ -41,6 +41,14 @@ public:
     // A focused object's rectangle, in screen coordinates.
     void AddFocusEvent(const RECT& rect);
 
+    // The virtual screen as read once at the start of the current update, or
+    // anew outside an update. Reading the metrics is cheap on Windows but not
+    // everywhere, and one update would otherwise read them a dozen times.
+    // Only the main thread runs updates; other threads always read anew.
+    VirtualScreen Screen() const {
+        return inUpdate_ && GetCurrentThreadId() == mainThread_ ? screen_ : VirtualScreen::Read();
+    }
+
     double Zoom() const { return zoom_; }
     bool NoScale() const { return noScale_; }
     // While set the view has the window's own size. Main thread.
@@ -61,6 +69,7 @@ private:
     bool ApplyZoom(int relative, double value);
     static void ZoomTask(void* context, int relative, double value);
     bool Update(DWORD elapsed);
+    bool UpdateView(DWORD elapsed);
 
     Hook::EventDispatcher* hub_;
     MagWin* magwin_;
@@ -70,4 +79,6 @@ private:
     std::atomic<bool> noScale_{false};
     std::list<UserEventBase*> events_;
     DWORD mainThread_;
+    std::atomic<bool> inUpdate_{false};
+    VirtualScreen screen_{};
 };

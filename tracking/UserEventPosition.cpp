@@ -6,7 +6,7 @@
 bool UserEventPosition::GetRect(ViewRect& out) const {
     ViewRect view{};
     if (!tracker_->CenteredView(view)) return false;
-    VirtualScreen screen = VirtualScreen::Read();
+    VirtualScreen screen = tracker_->Screen();
     if (screen.cx == 0 || screen.cy == 0) return false;
     out = PositionTarget(dx_, dy_, view, {screen.cx, screen.cy});
     return true;
