@@ -9,11 +9,13 @@
 
 #include <atomic>
 #include <list>
+#include <map>
 #include <vector>
 
 #include "core/EventKind.h"
 #include "magnifier/ViewRect.h"
 #include "core/FrameRate.h"
+#include "core/KeyEventInfo.h"
 #include "kvhook/KVHook.h"
 
 namespace Hook {
@@ -85,6 +87,15 @@ public:
     static bool OnCheckDue(void* context, void* data);
     static bool OnKeyDownCaret(void* context, void* data);
 
+    // The low-level keyboard hook: every key press and release becomes a
+    // KeyDown or KeyUp event; a listener clears passOn to swallow the key.
+    static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM message, LPARAM record);
+    static bool KeyboardCallback(void* context, WPARAM message, LPARAM record);
+    bool OnKeyboard(const KBDLLHOOKSTRUCT& record, bool& passOn, WPARAM message);
+    // Removes the keyboard hook; the user's typing must not wait for a
+    // program that is shutting down.
+    void UnhookKeyboard();
+
 private:
     struct Listener {
         ListenerCallback callback;
@@ -98,7 +109,22 @@ private:
     void RaiseTick();
     void CompactListeners();
 
+    struct HeldKey {
+        bool alt;
+        bool ctrl;
+        bool shift;
+        bool numLock;
+        bool capsLock;
+    };
+    struct KeyboardHook {
+        HHOOK hook;
+        bool (*callback)(void* context, WPARAM message, LPARAM record);
+        void* context;
+    };
+
     std::vector<Listener> listeners_[kEventKindCount];
+    std::map<BYTE, HeldKey> keysHeld_;
+    KeyboardHook keyboard_{nullptr, nullptr, nullptr};
     int dispatchDepth_ = 0;
     bool listenersRemoved_ = false;
     std::list<PendingCheck> pendingChecks_;

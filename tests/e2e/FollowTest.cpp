@@ -80,9 +80,9 @@ struct Script {
     Hook::EventDispatcher* hub;
     UserWindow* user;
     Observed* observed;
-    bool caretFollowed[2] = {};
-    RECT caret[2] = {};
-    ViewRect source[2] = {};
+    bool caretFollowed[3] = {};
+    RECT caret[3] = {};
+    ViewRect source[3] = {};
     bool pointerInside = false;
     int ticksToPointer = -1;
     POINT pointer{};
@@ -103,13 +103,27 @@ void WaitTicks(Observed* observed, int count) {
 DWORD WINAPI RunScript(LPVOID parameter) {
     auto* s = static_cast<Script*>(parameter);
     WaitTicks(s->observed, 3);
-    for (int i = 0; i < 2; ++i) {
-        PostMessageW(s->user->frame, kFocusEdit, i, 0);
+    // Focus the first field, then the second, then the first again and type
+    // into it: the caret walks right, and the view must keep it in sight.
+    for (int i = 0; i < 3; ++i) {
+        int edit = i == 1 ? 1 : 0;
+        PostMessageW(s->user->frame, kFocusEdit, edit, 0);
         Sleep(300);
+        if (i == 2) {
+            for (int k = 0; k < 14; ++k) {
+                INPUT keys[2] = {};
+                keys[0].type = keys[1].type = INPUT_KEYBOARD;
+                keys[0].ki.wVk = keys[1].ki.wVk = 'W';
+                keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                SendInput(2, keys, sizeof(INPUT));
+                Sleep(20);
+            }
+            Sleep(400);
+        }
         WaitTicks(s->observed, 2);
         GUITHREADINFO info = {};
         info.cbSize = sizeof(info);
-        if (GetGUIThreadInfo(s->user->thread, &info) && info.hwndCaret == s->user->edits[i]) {
+        if (GetGUIThreadInfo(s->user->thread, &info) && info.hwndCaret == s->user->edits[edit]) {
             POINT origin{0, 0};
             ClientToScreen(info.hwndCaret, &origin);
             s->caret[i] = {info.rcCaret.left + origin.x, info.rcCaret.top + origin.y, info.rcCaret.right + origin.x,
@@ -179,7 +193,8 @@ TEST(Follow, ViewFollowsTheCaretOfTheFocusedEditAndThePointer) {
         magwin.Stop();
         hub.RemoveListener(Hook::Tick, CountTick);
 
-        for (int i = 0; i < 2; ++i) {
+        EXPECT_GT(script.caret[2].left, script.caret[0].left + 60) << "typing moved the caret";
+        for (int i = 0; i < 3; ++i) {
             SCOPED_TRACE(i);
             EXPECT_TRUE(script.caretFollowed[i])
                 << "caret {" << script.caret[i].left << "," << script.caret[i].top << "," << script.caret[i].right
