@@ -3,6 +3,7 @@
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
 #include "core/ModulePath.h"
+#include "magnifier/CMagCommand.h"
 #include "settings/MagSettings.h"
 #include "tracking/ClampRectToScreen.h"
 #include "tracking/MagTracker.h"
@@ -40,6 +41,7 @@ MagWin::MagWin(Hook::EventDispatcher* hub) : hub_(hub) {
         panelUpdate_ =
             reinterpret_cast<PanelUpdate>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Update")));
     }
+    command_ = new CMagCommand(this);
 }
 
 MagWin::~MagWin() {
@@ -50,6 +52,7 @@ MagWin::~MagWin() {
         FreeLibrary(panelModule_);
         panelModule_ = nullptr;
     }
+    delete command_;
     DeleteCriticalSection(&rectLock_);
 }
 
@@ -79,6 +82,17 @@ bool MagWin::Resume() {
     hub_->SetActive(true);
     return true;
 }
+
+bool MagWin::SetZoom(int relative, double value) {
+    if (tracker_) tracker_->SetZoom(relative, value);
+    return true;
+}
+
+void MagWin::NotifyPanel() {
+    if (panelUpdate_) panelUpdate_();
+}
+
+IMagCommand* MagWin::Command() const { return command_; }
 
 LRESULT MagWin::Quit() {
     // After the loop has ended the hub has no window: nothing to wait for.
@@ -153,7 +167,7 @@ ViewRect MagWin::WindowRect() const {
 }
 
 bool MagWin::Open() {
-    if (panelInit_ && command_) {
+    if (panelInit_) {
         panelInit_(command_);
         if (panelUpdate_) panelUpdate_();
     }
@@ -170,7 +184,7 @@ bool MagWin::Open() {
 }
 
 void MagWin::UnbindPanel() {
-    if (panelUninit_ && command_) panelUninit_();
+    if (panelUninit_) panelUninit_();
 }
 
 bool MagWin::Close() {

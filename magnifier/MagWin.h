@@ -19,6 +19,7 @@ namespace Hook {
 class EventDispatcher;
 }
 class MagTracker;
+class CMagCommand;
 class IMagCommand;
 
 class MagWin {
@@ -33,6 +34,9 @@ public:
     virtual bool IsActive();
     virtual bool Pause();
     virtual bool Resume();
+    // Hands the zoom change to the tracker (relative 0: set value; else one
+    // step up for value > 0, down otherwise).
+    virtual bool SetZoom(int relative, double value);
     // Asks the hub to end the message loop; returns what the hub answered.
     virtual LRESULT Quit();
     virtual double GetZoom();
@@ -67,6 +71,10 @@ public:
     bool QueueRequest(const ViewRect& source, const ViewRect& window);
     static DWORD WINAPI RenderThread(LPVOID parameter);
 
+    // Asks the control panel to redraw what it shows, when there is one.
+    void NotifyPanel();
+    IMagCommand* Command() const;
+
     bool IsRunning() const { return running_; }
     Hook::EventDispatcher* Hub() const { return hub_; }
     MagTracker* Tracker() const { return tracker_; }
@@ -100,7 +108,7 @@ private:
     PanelInit panelInit_ = nullptr;
     PanelUninit panelUninit_ = nullptr;
     PanelUpdate panelUpdate_ = nullptr;
-    IMagCommand* command_ = nullptr;
+    CMagCommand* command_ = nullptr;
     HANDLE renderThread_ = nullptr;
     HANDLE requestEvent_ = nullptr;
     CRITICAL_SECTION requestLock_;

@@ -18,7 +18,7 @@ kv_start_xvfb 24
 kv_ensure_prefix "$prefix"
 kv_wine_env "$prefix"
 # One server for all test programs, or each one waits for its own to linger.
-"$KV_WINESERVER" -p
+"$KV_WINESERVER" -p 2>/dev/null || true  # one may run already
 # Bring up Wine's own service processes now, with their output away from
 # ctest: started by the first test program, they would inherit its output
 # pipes and hold ctest until the server ends.
@@ -32,7 +32,7 @@ if [ $# -eq 0 ]; then
     "$KV_WINESERVER" -w 2>/dev/null || true
     kv_stop_xvfb
     kv_start_xvfb 8
-    "$KV_WINESERVER" -p
+    "$KV_WINESERVER" -p 2>/dev/null || true
     "$KV_WINE64" reg.exe query 'HKCU\Software\Wine' >/dev/null 2>&1 </dev/null || true
     kv_log "magnifier tests on an 8-bit display"
     ctest --test-dir "$build" --output-on-failure -R magnifier_tests

@@ -148,21 +148,26 @@ TEST_F(TrackerTest, ConstructionReadsTheZoomAndSubscribesUntilDestroyed) {
     POINT pointer{1000, 800};
     GUITHREADINFO caret = CaretInfo(popup.window_);
     Hook::FocusMessageInfo focus{0, 0};
-    DWORD elapsed = 40;
+    DWORD elapsed = 1;  // step 0: the pan after the focus message ends in one tick
     Hook::ActivationInfo activation{0, 0};
     Hook::PendingCheck check{Hook::CheckZoomRepeat, 0};
     void* payloads[] = {&pointer, &caret, &caret, &focus, &elapsed, nullptr, &activation, &check};
+    const bool takenIn[] = {true, true, true, true, true, false, false, false};
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(testing::Message() << "event kind " << kinds[i]);
         const UserEventBase* front = second->Events().empty() ? nullptr : second->Events().front();
         bool pending = second->NeedsUpdate();
+        ViewRect source = Source();
         EXPECT_TRUE(hub_.Dispatch(kinds[i], payloads[i]));
         EXPECT_EQ(1, probes[i].calls);
         EXPECT_EQ(front, probes[i].front);
         EXPECT_EQ(pending, probes[i].pending);
+        const UserEventBase* frontAfter = second->Events().empty() ? nullptr : second->Events().front();
+        bool changed = frontAfter != front || second->NeedsUpdate() != pending || !RectEqual(source, Source());
+        EXPECT_EQ(takenIn[i], changed);
     }
-    // Meanwhile the second tracker took each event in: mouse, caret, caret
-    // again, the caret dropped on the focus message, and the tick consumed.
+    // The second tracker took the events in: mouse, caret, caret again, the
+    // caret dropped on the focus message, and the tick consumed.
     ASSERT_EQ(1u, second->Events().size());
     EXPECT_EQ(kMouseEventKind, second->Events().front()->Kind());
     EXPECT_FALSE(second->NeedsUpdate());
@@ -260,6 +265,7 @@ TEST_F(TrackerTest, AFocusMessageMovesNothingUnlessACaretLeadsAnotherEvent) {
     ViewRect atCaret = Source();
     FocusMessage();
     EXPECT_TRUE(t.Events().empty());
+    EXPECT_FALSE(t.NeedsUpdate());
     ASSERT_TRUE(Tick(40));
     EXPECT_TRUE(SameRect(atCaret, Source()));
 }
@@ -344,10 +350,9 @@ DWORD WINAPI ZoomIntoLoop(LPVOID parameter) {
     return 0;
 }
 
-bool RunWorker(LPTHREAD_START_ROUTINE routine, ZoomCall& call, std::vector<DWORD>* ranOn = nullptr) {
+bool RunWorker(LPTHREAD_START_ROUTINE routine, ZoomCall& call) {
     HANDLE thread = CreateThread(nullptr, 0, routine, &call, 0, nullptr);
     if (!thread) return false;
-    if (ranOn) ranOn->push_back(GetCurrentThreadId());
     bool ok = WaitForSingleObject(thread, 15000) == WAIT_OBJECT_0;
     CloseHandle(thread);
     return ok;
@@ -408,7 +413,8 @@ TEST_F(TrackerTest, ACaretIsTakenInScreenCoordinatesOfItsWindowsClientArea) {
     EXPECT_TRUE(MagTracker::OnCaret(&t, &stale));
     ASSERT_EQ(1u, t.Events().size());
     EXPECT_TRUE(SameRect({205, 156, 2, 20}, static_cast<const UserEventCaretCapture*>(t.Events().front())->Caret()));
-    EXPECT_TRUE(MagTracker::OnCaret(&t, &(stale = CaretInfo(nullptr))));
+    GUITHREADINFO none = CaretInfo(nullptr);
+    EXPECT_TRUE(MagTracker::OnCaret(&t, &none));
     EXPECT_EQ(1u, t.Events().size());
 }
 

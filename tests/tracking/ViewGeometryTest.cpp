@@ -162,7 +162,7 @@ TEST(ZoomTable, LevelsConvertBothWays) {
     const struct {
         double zoom;
         unsigned level;
-    } toLevel[] = {{1.0, 10}, {1.5, 15}, {2.55, 25}, {3.0, 30}, {32.0, 320}};
+    } toLevel[] = {{1.0, 10}, {1.5, 15}, {2.3, 23}, {2.55, 25}, {3.0, 30}, {32.0, 320}};
     for (const auto& c : toLevel) EXPECT_EQ(c.level, LevelFromZoom(c.zoom)) << "zoom " << c.zoom;
 }
 

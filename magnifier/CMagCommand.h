@@ -1,0 +1,42 @@
+#pragma once
+// The command object handed to the control panel and used by the shortcuts.
+// Its operations run on the caller's thread (the panel's or the main thread);
+// whatever belongs to the main thread (the tracker's zoom, the frame timer) is
+// handed over to it, and nothing here waits for the main thread except Exit.
+#include "magnifier/IMagCommand.h"
+
+class MagWin;
+
+class CMagCommand : public IMagCommand {
+public:
+    explicit CMagCommand(MagWin* magwin) : magwin_(magwin) {}
+    CMagCommand(const CMagCommand&) = delete;
+    CMagCommand& operator=(const CMagCommand&) = delete;
+    ~CMagCommand() = default;
+
+    int GetSmoothImage() override;
+    void SetSmoothImage(int value) override;
+    int GetHilightCursorShow() override;
+    void SetHilightCursorShow(int show) override;
+    int GetHilightFocusShow() override;
+    void SetHilightFocusShow(int show) override;
+    int GetHilightCaretShow() override;
+    void SetHilightCaretShow(int show) override;
+    int IsRunning() override;
+    void StartStop() override;
+    int GetFullScreen() override;
+    void ToggleFullScreen() override;
+    void ZoomIn() override;
+    void ZoomOut() override;
+    void SetZoom(double factor) override;
+    double GetZoom() override;
+    void OnSettingChanged(int kind, int unused) override;
+    void Exit() override;
+    void Zoom(int relative, double value) override;
+
+private:
+    static void ZoomTask(void* context, int relative, double value);
+    static void FrameRateTask(void* context, int, double);
+
+    MagWin* magwin_;
+};

@@ -1,0 +1,3 @@
+#pragma once
+// Resource ids of the program.
+#define IDC_TRANSPARENT 130
