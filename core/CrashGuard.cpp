@@ -3,7 +3,12 @@
 #include <cstdlib>
 #include <exception>
 
-void RestoreSystemCursors() { SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, 0); }
+void (*g_cursorReloadProbe)() = nullptr;
+
+void RestoreSystemCursors() {
+    SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, 0);
+    if (g_cursorReloadProbe) g_cursorReloadProbe();
+}
 
 void FatalExit() {
     RestoreSystemCursors();

@@ -8,6 +8,10 @@
 // no locks.
 void RestoreSystemCursors();
 
+// Called after every reload when set: lets a test program see the reloads,
+// which some systems accept without any visible effect.
+extern void (*g_cursorReloadProbe)();
+
 // Restores the cursors and ends the process at once with exit code 1, without
 // exit handlers.
 [[noreturn]] void FatalExit();

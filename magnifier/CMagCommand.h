@@ -7,7 +7,7 @@
 
 class MagWin;
 
-class CMagCommand : public IMagCommand {
+class CMagCommand final : public IMagCommand {
 public:
     explicit CMagCommand(MagWin* magwin) : magwin_(magwin) {}
     CMagCommand(const CMagCommand&) = delete;

@@ -1,0 +1,70 @@
+// The program with a trigger for each way it can die, for the crash tests:
+//   kovax_crashprobe.exe MODE MARKER-FILE REGISTRY-KEY
+// MODE is fault (an access violation), throw (an uncaught C++ exception on a
+// thread of its own), fatal (a fatal stop) or run (nothing: the test kills
+// it). Every reload of the system cursors appends a line to MARKER-FILE:
+// "start" before the trigger fired, "after" once it has.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <stdexcept>
+
+#include "core/Application.h"
+#include "core/CrashGuard.h"
+#include "settings/MagSettings.h"
+
+namespace {
+
+volatile LONG g_triggered = 0;
+HANDLE g_marker = INVALID_HANDLE_VALUE;
+enum Mode { kRun, kFault, kThrow, kFatal } g_mode = kRun;
+
+// Runs inside the crash filter: plain kernel calls only.
+void RecordReload() {
+    const char* line = g_triggered ? "after\r\n" : "start\r\n";
+    DWORD written = 0;
+    WriteFile(g_marker, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
+    FlushFileBuffers(g_marker);
+}
+
+DWORD WINAPI Trigger(LPVOID) {
+    Sleep(1500);  // well inside the message loop
+    InterlockedExchange(&g_triggered, 1);
+    switch (g_mode) {
+        case kFault:
+            *static_cast<volatile int*>(nullptr) = 1;
+            break;
+        case kThrow:
+            throw std::runtime_error("uncaught");
+        case kFatal:
+            FatalExit();
+        case kRun:
+            break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc < 4) return 2;
+    if (!wcscmp(argv[1], L"fault")) g_mode = kFault;
+    if (!wcscmp(argv[1], L"throw")) g_mode = kThrow;
+    if (!wcscmp(argv[1], L"fatal")) g_mode = kFatal;
+    g_marker = CreateFileW(argv[2], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    g_cursorReloadProbe = RecordReload;
+
+    // The test's own settings key stands in for the user's.
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, argv[3], 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, key);
+    g_settings.Load();
+
+    CloseHandle(CreateThread(nullptr, 0, Trigger, nullptr, 0, nullptr));
+    return RunMagnifier();
+}

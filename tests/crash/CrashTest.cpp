@@ -1,0 +1,124 @@
+// Every way the program can die puts the user's system cursors back: an
+// access violation, an uncaught C++ exception, a fatal stop; and a run that
+// was killed outright is undone by the next start.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/support/RegistrySandbox.h"
+
+namespace {
+
+std::wstring Folder() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path.resize(path.find_last_of(L"\\/") + 1);
+    return path;
+}
+
+class CrashRun : public testing::Test {
+protected:
+    void SetUp() override {
+        marker_ = Folder() + L"crash-marker-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        DeleteFileW(marker_.c_str());
+        key_ = L"Software\\KOVAX-Tests\\crash-" + std::to_wstring(GetCurrentProcessId());
+        HKEY k = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\Software\\KOVAX").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &k, nullptr);
+        DWORD zero = 0, one = 1;
+        RegSetValueExW(k, L"FullScreen", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
+        RegSetValueExW(k, L"MagwinSticky", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+        RegSetValueExW(k, L"HideSysCursor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+        RegCloseKey(k);
+    }
+    void TearDown() override {
+        DeleteFileW(marker_.c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
+    }
+
+    // Starts the probe; returns its process handle.
+    HANDLE Start(const wchar_t* mode) {
+        std::wstring exe = Folder() + L"kovax_crashprobe.exe";
+        std::wstring cmd = L"\"" + exe + L"\" " + mode + L" \"" + marker_ + L"\" \"" + key_ + L"\"";
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            ADD_FAILURE() << "cannot start the probe: " << GetLastError();
+            return nullptr;
+        }
+        CloseHandle(pi.hThread);
+        return pi.hProcess;
+    }
+
+    DWORD RunToEnd(const wchar_t* mode) {
+        HANDLE process = Start(mode);
+        if (!process) return 0xFFFFFFFF;
+        DWORD code = 0xFFFFFFFF;
+        if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the probe did not end";
+            TerminateProcess(process, 99);
+        }
+        GetExitCodeProcess(process, &code);
+        CloseHandle(process);
+        return code;
+    }
+
+    std::string Marker() {
+        std::ifstream in(std::string(marker_.begin(), marker_.end()), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::wstring marker_;
+    std::wstring key_;
+};
+
+TEST_F(CrashRun, AccessViolationRestoresTheCursors) {
+    DWORD code = RunToEnd(L"fault");
+    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), code);
+    EXPECT_NE(std::string::npos, Marker().find("start")) << "every start reloads the cursors first";
+    EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
+}
+
+TEST_F(CrashRun, UncaughtExceptionRestoresTheCursors) {
+    // Depending on how the runtime unwinds, the exception ends in the
+    // terminate handler (code 3) or reaches the crash filter as the
+    // compiler's own exception code: either way the cursors come back.
+    DWORD code = RunToEnd(L"throw");
+    EXPECT_TRUE(code == 3 || code == 0x20474343u) << code;
+    EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
+}
+
+TEST_F(CrashRun, FatalStopRestoresTheCursors) {
+    EXPECT_EQ(1u, RunToEnd(L"fatal"));
+    EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
+}
+
+TEST_F(CrashRun, StartAfterAKilledRunReloadsTheCursors) {
+    HANDLE process = Start(L"run");
+    ASSERT_NE(nullptr, process);
+    Sleep(1000);
+    TerminateProcess(process, 9);  // no handler runs: the cursors stay replaced
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+    EXPECT_EQ("start\r\n", Marker().substr(0, 7));
+    size_t before = Marker().size();
+
+    process = Start(L"run");
+    ASSERT_NE(nullptr, process);
+    Sleep(1000);
+    EXPECT_EQ("start\r\n", Marker().substr(before, 7)) << "the next start reloads them at once";
+    TerminateProcess(process, 9);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+}
+
+}  // namespace
