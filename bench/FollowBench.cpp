@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "core/EventDispatcher.h"
 #include "magnifier/MagWin.h"
 #include "settings/MagSettings.h"
@@ -15,17 +16,6 @@
 #include "tracking/UserEventMouseCapture.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // An output that draws nothing: only the queue and the rectangles matter here.
 class NullMagWin : public MagWin {

@@ -7,23 +7,13 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/BenchClock.h"
 #include "core/EventDispatcher.h"
 #include "magnifier/GDIMagWin.h"
 #include "settings/MagSettings.h"
 #include "tracking/MagTracker.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 void Pump() {
     MSG msg;

@@ -3,25 +3,11 @@
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
 #include "core/ModulePath.h"
+#include "core/ScopedLock.h"
 #include "magnifier/CMagCommand.h"
 #include "settings/MagSettings.h"
 #include "tracking/ClampRectToScreen.h"
 #include "tracking/MagTracker.h"
-
-namespace {
-
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
-    ~Locked() { LeaveCriticalSection(&cs_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& cs_;
-};
-
-}  // namespace
 
 MagWin::ViewLock::ViewLock(const MagWin& owner) : lock_(owner.rectLock_) { EnterCriticalSection(&lock_); }
 MagWin::ViewLock::~ViewLock() { LeaveCriticalSection(&lock_); }
@@ -103,22 +89,22 @@ LRESULT MagWin::Quit() {
 double MagWin::GetZoom() { return tracker_ ? tracker_->Zoom() : 1.0; }
 
 void MagWin::SetFocusRect(const RECT& rect) {
-    Locked lock(rectLock_);
+    ScopedLock lock(rectLock_);
     focusRect_ = rect;
 }
 
 void MagWin::SetCaretRect(const RECT& rect) {
-    Locked lock(rectLock_);
+    ScopedLock lock(rectLock_);
     caretRect_ = rect;
 }
 
 RECT MagWin::FocusRect() const {
-    Locked lock(rectLock_);
+    ScopedLock lock(rectLock_);
     return focusRect_;
 }
 
 RECT MagWin::CaretRect() const {
-    Locked lock(rectLock_);
+    ScopedLock lock(rectLock_);
     return caretRect_;
 }
 
@@ -140,7 +126,7 @@ HWND MagWin::GetWindowHandle() { return nullptr; }
 
 bool MagWin::SetSourceRect(const ViewRect& rect, bool notify) {
     {
-        Locked lock(rectLock_);
+        ScopedLock lock(rectLock_);
         if (RectEqual(rect, sourceRect_)) return true;
         sourceRect_ = rect;
     }
@@ -149,7 +135,7 @@ bool MagWin::SetSourceRect(const ViewRect& rect, bool notify) {
 
 bool MagWin::SetWindowRect(const ViewRect& rect, bool notify) {
     {
-        Locked lock(rectLock_);
+        ScopedLock lock(rectLock_);
         if (RectEqual(rect, windowRect_)) return true;
         windowRect_ = rect;
     }
@@ -157,12 +143,12 @@ bool MagWin::SetWindowRect(const ViewRect& rect, bool notify) {
 }
 
 ViewRect MagWin::SourceRect() const {
-    Locked lock(rectLock_);
+    ScopedLock lock(rectLock_);
     return sourceRect_;
 }
 
 ViewRect MagWin::WindowRect() const {
-    Locked lock(rectLock_);
+    ScopedLock lock(rectLock_);
     return windowRect_;
 }
 
@@ -190,7 +176,7 @@ void MagWin::UnbindPanel() {
 bool MagWin::Close() {
     if (renderThread_) {
         {
-            Locked lock(requestLock_);
+            ScopedLock lock(requestLock_);
             stopRequested_ = true;
         }
         SetEvent(requestEvent_);
@@ -267,7 +253,7 @@ bool MagWin::OnFrame(void* context, void*) {
 bool MagWin::QueueRequest(const ViewRect& source, const ViewRect& window) {
     RenderRequest request{source, window, {0, 0}};
     {
-        Locked lock(requestLock_);
+        ScopedLock lock(requestLock_);
         // At most one request waits: the newest frame wins.
         requests_.clear();
         requests_.push_back(request);
@@ -297,7 +283,7 @@ void MagWin::RenderLoop() {
 
         RenderRequest request{};
         {
-            Locked lock(requestLock_);
+            ScopedLock lock(requestLock_);
             if (stopRequested_) return;
             if (requests_.empty()) {
                 ResetEvent(requestEvent_);

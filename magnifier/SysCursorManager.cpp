@@ -1,19 +1,10 @@
 #include "magnifier/SysCursorManager.h"
 
+#include "core/ScopedLock.h"
+
 SysCursorManager* g_sysCursorManager = nullptr;
 
 namespace {
-
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
-    ~Locked() { LeaveCriticalSection(&cs_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& cs_;
-};
 
 class Real : public CursorSystem {
 public:
@@ -63,14 +54,14 @@ int SysCursorManager::ReplaceCursor(DWORD id) {
 }
 
 void SysCursorManager::HideAll() {
-    Locked lock(lock_);
+    ScopedLock lock(lock_);
     if (hidden_) return;
     hidden_ = 1;
     for (DWORD id : kCursorIds) ReplaceCursor(id);
 }
 
 void SysCursorManager::RestoreAll() {
-    Locked lock(lock_);
+    ScopedLock lock(lock_);
     system_.Reload();
     for (const SavedCursor& s : saved_) {
         if (s.copy) system_.Destroy(s.copy);
@@ -80,12 +71,12 @@ void SysCursorManager::RestoreAll() {
 }
 
 bool SysCursorManager::IsHidden() const {
-    Locked lock(lock_);
+    ScopedLock lock(lock_);
     return hidden_ != 0;
 }
 
 HCURSOR SysCursorManager::FindOriginalCopy(HCURSOR cursor) {
-    Locked lock(lock_);
+    ScopedLock lock(lock_);
     for (const SavedCursor& s : saved_) {
         if (s.system == cursor) return s.copy;
     }
@@ -93,7 +84,7 @@ HCURSOR SysCursorManager::FindOriginalCopy(HCURSOR cursor) {
 }
 
 HCURSOR SysCursorManager::CopyOfOriginal(HCURSOR cursor) {
-    Locked lock(lock_);
+    ScopedLock lock(lock_);
     for (const SavedCursor& s : saved_) {
         if (s.system == cursor) return s.copy ? system_.Copy(s.copy) : nullptr;
     }
@@ -101,7 +92,7 @@ HCURSOR SysCursorManager::CopyOfOriginal(HCURSOR cursor) {
 }
 
 std::vector<SysCursorManager::SavedCursor> SysCursorManager::Saved() const {
-    Locked lock(lock_);
+    ScopedLock lock(lock_);
     return saved_;
 }
 
