@@ -135,6 +135,7 @@ bool GDIMagWin::Render(RenderRequest& request) {
                 // A secure desktop in front: skip the frame, keep the last image.
                 result = GetLastError() == ERROR_ACCESS_DENIED;
             } else {
+                DrawOverlays(request, memoryDC);
                 POINT corners[2] = {{dst.x, dst.y}, {dst.x + dst.width, dst.y + dst.height}};
                 MapWindowPoints(nullptr, window_, corners, 2);
                 result = StretchBlt(windowDC, corners[0].x, corners[0].y, corners[1].x - corners[0].x,

@@ -1,5 +1,6 @@
 #include "magnifier/MagWin.h"
 
+#include "core/CpuUsageMeter.h"
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
 #include "core/ModulePath.h"
@@ -14,6 +15,8 @@ MagWin::ViewLock::~ViewLock() { LeaveCriticalSection(&lock_); }
 
 MagWin::MagWin(Hook::EventDispatcher* hub) : hub_(hub) {
     InitializeCriticalSection(&rectLock_);
+    cursorImage_.mutex_ = CreateMutexW(nullptr, FALSE, nullptr);
+    if (!cursorImage_.mutex_) FatalExit();
     if (!hub_->AddListener(Hook::Frame, OnFrame, this)) FatalExit();
     requestEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!requestEvent_) FatalExit();
@@ -39,6 +42,7 @@ MagWin::~MagWin() {
         panelModule_ = nullptr;
     }
     delete command_;
+    cursorImage_.Release();
     DeleteCriticalSection(&rectLock_);
 }
 
@@ -300,4 +304,67 @@ void MagWin::RenderLoop() {
         request.window = WindowRect();
         if (!Render(request)) return;
     }
+}
+
+void MagWin::LockCursorImage() {
+    DWORD waited = WaitForSingleObject(cursorImage_.mutex_, 1000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) FatalExit();
+}
+
+void MagWin::UnlockCursorImage() {
+    if (!ReleaseMutex(cursorImage_.mutex_)) FatalExit();
+}
+
+void MagWin::DrawOverlays(RenderRequest& request, HDC dc) {
+    if (!dc) return;
+    CURSORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetCursorInfo(&info)) return;
+    if (info.ptScreenPos.x != request.cursor.x || info.ptScreenPos.y != request.cursor.y) UpdateCursorImage(info);
+    request.cursor = info.ptScreenPos;
+    DrawCursor(request, dc);
+    if (g_settings.ShowCPUUsage_.Value()) DrawStats(dc);
+}
+
+bool MagWin::UpdateCursorImage(const CURSORINFO& info) {
+    LockCursorImage();
+    bool ok = true;
+    if (info.hCursor && info.hCursor != cursorImage_.cursor_) {
+        ok = cursorImage_.Reset();
+        if (ok) {
+            cursorImage_.cursor_ = info.hCursor;
+            ok = cursorImage_.Capture();
+        }
+    }
+    int cx = GetSystemMetrics(SM_CXCURSOR);
+    int cy = GetSystemMetrics(SM_CYCURSOR);
+    POINT p = info.ptScreenPos;
+    ok = ok && cx != 0 && cy != 0 && cursorImage_.ApplyHotspot(p);
+    if (ok) {
+        cursorImage_.imageRect_ = {p.x, p.y, cx, cy};
+    } else {
+        // Emptied: the next frame starts afresh.
+        cursorImage_.Reset();
+    }
+    UnlockCursorImage();
+    return ok;
+}
+
+void MagWin::DrawCursor(const RenderRequest& request, HDC dc) {
+    LockCursorImage();
+    const ViewRect& r = cursorImage_.imageRect_;
+    if (cursorImage_.copy_) {
+        DrawIconEx(dc, r.x - request.source.x, r.y - request.source.y, cursorImage_.copy_, r.width, r.height, 0,
+                   nullptr, DI_NORMAL);
+    }
+    UnlockCursorImage();
+}
+
+void MagWin::DrawStats(HDC dc) {
+    wchar_t text[64];
+    int load = g_cpuUsageMeter ? g_cpuUsageMeter->GetUsage() : 0;
+    int length = _snwprintf(text, 64, L"%d FPS, CPU: %d%%", static_cast<int>(hub_->Rate()), load);
+    if (length < 0) return;
+    SetTextColor(dc, 0x00FF0000);
+    TextOutW(dc, 10, 10, text, length);
 }

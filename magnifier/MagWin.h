@@ -12,6 +12,7 @@
 
 #include <deque>
 
+#include "magnifier/CursorImage.h"
 #include "magnifier/RenderRequest.h"
 #include "magnifier/ViewRect.h"
 
@@ -67,6 +68,12 @@ public:
     // The window-mode rectangle centred on source, kept on the primary screen.
     bool WindowRectAround(const ViewRect& source, ViewRect& out);
 
+    // Draws the pointer's image (and, when asked, the frame rate and load)
+    // into a captured frame, at the frame's own scale; records the pointer
+    // position in the request. Positions are taken against the source the
+    // frame was captured at, not the live one.
+    void DrawOverlays(RenderRequest& request, HDC dc);
+
     static bool OnFrame(void* context, void* data);
     bool QueueRequest(const ViewRect& source, const ViewRect& window);
     static DWORD WINAPI RenderThread(LPVOID parameter);
@@ -103,6 +110,11 @@ private:
     using PanelUpdate = int (*)();
 
     void UnbindPanel();
+    bool UpdateCursorImage(const CURSORINFO& info);
+    void DrawCursor(const RenderRequest& request, HDC dc);
+    void DrawStats(HDC dc);
+    void LockCursorImage();
+    void UnlockCursorImage();
 
     HMODULE panelModule_ = nullptr;
     PanelInit panelInit_ = nullptr;
@@ -122,4 +134,5 @@ private:
     mutable CRITICAL_SECTION rectLock_;
     ViewRect sourceRect_{};
     ViewRect windowRect_{};
+    CursorImage cursorImage_;
 };
