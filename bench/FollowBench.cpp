@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 #include "core/EventDispatcher.h"
 #include "magnifier/MagWin.h"
 #include "settings/MagSettings.h"
@@ -126,20 +126,11 @@ void TrackerCost() {
 }  // namespace
 
 int main() {
-    HKEY scratch = nullptr;
-    std::wstring path = L"Software\\KOVAX-Bench\\" + std::to_wstring(GetCurrentProcessId());
-    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, scratch);
-    g_settings.Load();
-    g_settings.FullScreen.Assign(1);
+    ScratchSettings settings;
 
     Latency(30);
     Latency(60);
     TrackerCost();
 
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(scratch);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KOVAX-Bench");
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KOVAX-Bench");
     return 0;
 }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 #include "core/EventDispatcher.h"
 #include "magnifier/GDIMagWin.h"
 #include "settings/MagSettings.h"
@@ -47,13 +47,7 @@ double Baseline(HWND window, const ViewRect& src, const ViewRect& dst, int mode,
 }  // namespace
 
 int main() {
-    // A private registry key: the benchmark must not touch the user's settings.
-    HKEY scratch = nullptr;
-    std::wstring path = L"Software\\KOVAX-Bench\\" + std::to_wstring(GetCurrentProcessId());
-    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, scratch);
-    g_settings.Load();
-    g_settings.FullScreen.Assign(1);
+    ScratchSettings settings;
 
     int cx = GetSystemMetrics(SM_CXSCREEN);
     int cy = GetSystemMetrics(SM_CYSCREEN);
@@ -92,9 +86,5 @@ int main() {
         magwin.Stop();
     }
 
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(scratch);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KOVAX-Bench");
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KOVAX-Bench");
     return 0;
 }
