@@ -1,0 +1,384 @@
+// The command object the panel and the shortcuts use: settings read and
+// written through it, pause and resume with the system cursors, settings the
+// panel has just changed, and the zoom, frame timer and exit handed over to
+// the hub's loop when called from another thread. There is no kvgui.dll next
+// to the test program, so every panel notification here goes nowhere.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/CpuUsageMeter.h"
+#include "core/EventDispatcher.h"
+#include "magnifier/CursorSystem.h"
+#include "magnifier/IMagCommand.h"
+#include "magnifier/MagWin.h"
+#include "magnifier/SysCursorManager.h"
+#include "settings/MagSettings.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tracking/MagTracker.h"
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\KOVAX";
+
+HCURSOR Handle(uintptr_t value) { return reinterpret_cast<HCURSOR>(value); }
+
+// Writes every call as a letter: L load, C copy, S set, R reload, D destroy.
+// The stand-in output adds P for pause and U for resume, so the log also
+// shows the order of cursors and output.
+class CursorLog : public CursorSystem {
+public:
+    HCURSOR LoadSystem(DWORD id) override {
+        log += 'L';
+        return Handle(static_cast<uintptr_t>(id) * 16);
+    }
+    HCURSOR Copy(HCURSOR cursor) override {
+        log += 'C';
+        return cursor ? Handle(0x100000 + next_++) : nullptr;
+    }
+    BOOL SetSystem(HCURSOR, DWORD) override {
+        log += 'S';
+        return TRUE;
+    }
+    BOOL Reload() override {
+        log += 'R';
+        return TRUE;
+    }
+    void Destroy(HCURSOR) override { log += 'D'; }
+
+    std::string log;
+
+private:
+    uintptr_t next_ = 0;
+};
+
+class StandInMagWin : public MagWin {
+public:
+    StandInMagWin(Hook::EventDispatcher* hub, std::string& log) : MagWin(hub), log_(log) {}
+    ~StandInMagWin() override { Stop(); }
+
+    bool Pause() override {
+        log_ += 'P';
+        return MagWin::Pause();
+    }
+    bool Resume() override {
+        log_ += 'U';
+        return MagWin::Resume();
+    }
+    bool SetZoom(int relative, double value) override {
+        zoomThreads.push_back(GetCurrentThreadId());
+        return MagWin::SetZoom(relative, value);
+    }
+    bool Render(RenderRequest&) override { return true; }
+    bool OnSourceChanged() override { return true; }
+    bool OnWindowChanged() override { return true; }
+
+    std::vector<DWORD> zoomThreads;
+
+private:
+    std::string& log_;
+};
+
+bool WaitUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) Sleep(10);
+    return condition();
+}
+
+// The hub's loop runs on the test thread and the work on a helper thread once
+// the loop is up; the helper then ends the loop, unless the work ends it
+// itself. A watchdog ends the loop after 10 s.
+struct LoopRun {
+    Hook::EventDispatcher* hub;
+    std::function<void()> work;
+    bool workEndsLoop;
+    HANDLE loopDone;
+    volatile LONG watchdogFired;
+};
+
+DWORD WINAPI LoopHelper(LPVOID parameter) {
+    auto* run = static_cast<LoopRun*>(parameter);
+    for (int i = 0; i < 500 && !run->hub->Window(); ++i) Sleep(10);
+    if (!run->hub->Window()) return 1;
+    run->work();
+    HWND window = run->hub->Window();
+    if (!run->workEndsLoop && window) PostMessageW(window, WM_DESTROY, 0, 0);
+    return 0;
+}
+
+DWORD WINAPI LoopWatchdog(LPVOID parameter) {
+    auto* run = static_cast<LoopRun*>(parameter);
+    if (WaitForSingleObject(run->loopDone, 10000) == WAIT_TIMEOUT) {
+        InterlockedExchange(&run->watchdogFired, 1);
+        HWND window = run->hub->Window();
+        if (window) PostMessageW(window, WM_DESTROY, 0, 0);
+    }
+    return 0;
+}
+
+::testing::AssertionResult RunLoopWith(Hook::EventDispatcher& hub, std::function<void()> work,
+                                       bool workEndsLoop = false) {
+    LoopRun run{&hub, std::move(work), workEndsLoop, CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
+    HANDLE helper = CreateThread(nullptr, 0, LoopHelper, &run, 0, nullptr);
+    HANDLE watchdog = CreateThread(nullptr, 0, LoopWatchdog, &run, 0, nullptr);
+    if (!helper || !watchdog) return ::testing::AssertionFailure() << "cannot start the helper threads";
+    bool ok = hub.RunMessageLoop();
+    SetEvent(run.loopDone);
+    WaitForSingleObject(watchdog, INFINITE);
+    bool helperDone = WaitForSingleObject(helper, 60000) == WAIT_OBJECT_0;
+    DWORD helperCode = 1;
+    GetExitCodeThread(helper, &helperCode);
+    CloseHandle(helper);
+    CloseHandle(watchdog);
+    CloseHandle(run.loopDone);
+    if (!helperDone) return ::testing::AssertionFailure() << "the helper thread hangs";
+    if (helperCode != 0) return ::testing::AssertionFailure() << "the hub's loop never came up";
+    if (run.watchdogFired) return ::testing::AssertionFailure() << "the loop did not end; the watchdog ended it";
+    if (!ok) return ::testing::AssertionFailure() << "RunMessageLoop reported a failed step";
+    return ::testing::AssertionSuccess();
+}
+
+class CommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedMeter_ = g_cpuUsageMeter;
+        g_cpuUsageMeter = nullptr;  // no load-driven rate changes during the loop tests
+        savedManager_ = g_sysCursorManager;
+        g_sysCursorManager = &cursors_;
+        g_settings.Load();
+        hub_ = std::make_unique<Hook::EventDispatcher>();
+        magwin_ = std::make_unique<StandInMagWin>(hub_.get(), fake_.log);
+        tracker_ = std::make_unique<MagTracker>(hub_.get(), magwin_.get());
+    }
+    void TearDown() override {
+        magwin_->Stop();
+        tracker_.reset();
+        magwin_.reset();
+        hub_.reset();
+        g_sysCursorManager = savedManager_;
+        g_cpuUsageMeter = savedMeter_;
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    IMagCommand& Cmd() { return *magwin_->Command(); }
+    DWORD Stored(const wchar_t* name, const std::wstring& key = kKey) { return reg_.Get(key, name).AsDword(); }
+    // Stores value behind the settings object and caches the old one.
+    template <class Setting>
+    void ChangeBehind(Setting& setting, const wchar_t* name, DWORD before, DWORD after) {
+        reg_.SetDword(kKey, name, before);
+        setting.LoadValue();
+        reg_.SetDword(kKey, name, after);
+        ASSERT_EQ(before, setting.Value());
+    }
+
+    RegistrySandbox reg_;
+    CursorLog fake_;
+    SysCursorManager cursors_{Handle(0x50), fake_};
+    std::unique_ptr<Hook::EventDispatcher> hub_;
+    std::unique_ptr<StandInMagWin> magwin_;
+    std::unique_ptr<MagTracker> tracker_;
+    CpuUsageMeter* savedMeter_ = nullptr;
+    SysCursorManager* savedManager_ = nullptr;
+};
+
+TEST_F(CommandTest, SettingsReadAndWrittenThroughTheCommand) {
+    const struct {
+        DWORD stored;
+        int smooth;
+    } smooth[] = {{1, 1}, {2, 0}, {0, 0}};
+    for (const auto& c : smooth) {
+        reg_.SetDword(kKey, L"SmoothImage", c.stored);
+        g_settings.SmoothImage.LoadValue();
+        EXPECT_EQ(c.smooth, Cmd().GetSmoothImage()) << "stored " << c.stored;
+    }
+    Cmd().SetSmoothImage(5);
+    EXPECT_EQ(5u, Stored(L"SmoothImage"));
+
+    const struct {
+        const wchar_t* key;
+        int (IMagCommand::*get)();
+        void (IMagCommand::*set)(int);
+    } hilights[] = {
+        {L"Software\\KOVAX\\HilightCursor", &IMagCommand::GetHilightCursorShow, &IMagCommand::SetHilightCursorShow},
+        {L"Software\\KOVAX\\HilightFocus", &IMagCommand::GetHilightFocusShow, &IMagCommand::SetHilightFocusShow},
+        {L"Software\\KOVAX\\HilightCaret", &IMagCommand::GetHilightCaretShow, &IMagCommand::SetHilightCaretShow},
+    };
+    for (const auto& h : hilights) {
+        for (int show : {7, 0, 1}) {
+            (Cmd().*h.set)(show);
+            int expected = show ? 1 : 0;
+            EXPECT_EQ(static_cast<DWORD>(expected), Stored(L"Show", h.key)) << show;
+            EXPECT_EQ(expected, (Cmd().*h.get)()) << show;
+        }
+    }
+
+    reg_.SetDword(kKey, L"FullScreen", 2);
+    g_settings.FullScreen.LoadValue();
+    Cmd().ToggleFullScreen();
+    EXPECT_EQ(0u, Stored(L"FullScreen"));
+    Cmd().ToggleFullScreen();
+    EXPECT_EQ(1u, Stored(L"FullScreen"));
+    EXPECT_EQ(1, Cmd().GetFullScreen());
+}
+
+TEST_F(CommandTest, StartStopPausesAndResumesWithTheCursorsAroundTheOutput) {
+    reg_.SetDword(kKey, L"HideSysCursor", 1);
+    g_settings.HideSysCursor.LoadValue();
+    cursors_.HideAll();
+    fake_.log.clear();
+    EXPECT_EQ(1, Cmd().IsRunning());
+
+    Cmd().StartStop();
+    EXPECT_FALSE(hub_->IsActive());
+    EXPECT_EQ(0, Cmd().IsRunning());
+    EXPECT_FALSE(cursors_.IsHidden());
+    // Back before the output goes: reload, the saved copies, then pause.
+    EXPECT_EQ("R" + std::string(13, 'D') + "P", fake_.log);
+
+    fake_.log.clear();
+    Cmd().StartStop();
+    EXPECT_TRUE(hub_->IsActive());
+    EXPECT_EQ(1, Cmd().IsRunning());
+    EXPECT_TRUE(cursors_.IsHidden());
+    // Gone before the output returns.
+    ASSERT_FALSE(fake_.log.empty());
+    EXPECT_EQ('U', fake_.log.back());
+    EXPECT_EQ(13, std::count(fake_.log.begin(), fake_.log.end(), 'S'));
+    EXPECT_EQ(1, std::count(fake_.log.begin(), fake_.log.end(), 'U'));
+}
+
+TEST_F(CommandTest, StartStopLeavesTheCursorsAloneWhenTheyAreNotHidden) {
+    reg_.SetDword(kKey, L"HideSysCursor", 0);
+    g_settings.HideSysCursor.LoadValue();
+    Cmd().StartStop();
+    EXPECT_EQ(0, Cmd().IsRunning());
+    Cmd().StartStop();
+    EXPECT_EQ(1, Cmd().IsRunning());
+    EXPECT_EQ("PU", fake_.log);
+
+    hub_->SetActive(false);
+    EXPECT_EQ(0, Cmd().IsRunning());
+}
+
+TEST_F(CommandTest, ChangedHideSysCursorHidesOnlyWhileMagnifying) {
+    ChangeBehind(g_settings.HideSysCursor, L"HideSysCursor", 0, 1);
+    Cmd().OnSettingChanged(kSettingHideSysCursor, 0);
+    EXPECT_EQ(1u, g_settings.HideSysCursor.Value());
+    EXPECT_TRUE(cursors_.IsHidden());
+
+    reg_.SetDword(kKey, L"HideSysCursor", 0);
+    fake_.log.clear();
+    Cmd().OnSettingChanged(kSettingHideSysCursor, 0);
+    EXPECT_FALSE(cursors_.IsHidden());
+    EXPECT_EQ('R', fake_.log[0]);
+
+    // Paused, the output is hidden: the pointer must stay until it resumes.
+    hub_->SetActive(false);
+    reg_.SetDword(kKey, L"HideSysCursor", 1);
+    fake_.log.clear();
+    Cmd().OnSettingChanged(kSettingHideSysCursor, 0);
+    EXPECT_EQ(1u, g_settings.HideSysCursor.Value());
+    EXPECT_FALSE(cursors_.IsHidden());
+    EXPECT_EQ(std::string::npos, fake_.log.find('S'));
+    Cmd().StartStop();
+    EXPECT_TRUE(cursors_.IsHidden());
+}
+
+TEST_F(CommandTest, ChangedSettingsAreReadAgainOnlyForTheirOwnKind) {
+    ChangeBehind(g_settings.UseMemCache, L"UseMemCache", 0, 1);
+    ChangeBehind(g_settings.InvertColors, L"InvertColors", 0, 1);
+    ChangeBehind(g_settings.HideSysCursor, L"HideSysCursor", 0, 1);
+    ChangeBehind(g_settings.MaxFrameRate, L"MaxFrameRate", 30, 45);
+
+    for (int kind : {4, -1}) Cmd().OnSettingChanged(kind, 0);
+    EXPECT_EQ(0u, g_settings.UseMemCache.Value());
+    EXPECT_EQ(0u, g_settings.InvertColors.Value());
+    EXPECT_EQ(0u, g_settings.HideSysCursor.Value());
+    EXPECT_EQ(30u, g_settings.MaxFrameRate.Value());
+    EXPECT_TRUE(fake_.log.empty());
+
+    Cmd().OnSettingChanged(kSettingUseMemCache, 0);
+    EXPECT_EQ(1u, g_settings.UseMemCache.Value());
+    EXPECT_EQ(0u, g_settings.InvertColors.Value());
+    Cmd().OnSettingChanged(kSettingInvertColors, 0);
+    EXPECT_EQ(1u, g_settings.InvertColors.Value());
+    EXPECT_EQ(0u, g_settings.HideSysCursor.Value());
+    EXPECT_TRUE(fake_.log.empty());
+}
+
+TEST_F(CommandTest, ChangedFrameRateRestartsTheTimerOnTheMainThreadAlsoWhilePaused) {
+    ChangeBehind(g_settings.MaxFrameRate, L"MaxFrameRate", 30, 45);
+    bool active = false;
+    bool paused = false;
+    unsigned rates[2] = {0, 0};
+    ASSERT_TRUE(RunLoopWith(*hub_, [&] {
+        Cmd().OnSettingChanged(kSettingMaxFrameRate, 0);
+        active = WaitUntil([&] { return hub_->Rate() == 45; });
+        rates[0] = hub_->Rate();
+        hub_->SetActive(false);
+        reg_.SetDword(kKey, L"MaxFrameRate", 60);
+        Cmd().OnSettingChanged(kSettingMaxFrameRate, 0);
+        paused = WaitUntil([&] { return hub_->Rate() == 60; });
+        rates[1] = hub_->Rate();
+    }));
+    EXPECT_TRUE(active) << "rate " << rates[0];
+    EXPECT_TRUE(paused) << "rate " << rates[1];
+    EXPECT_EQ(60u, g_settings.MaxFrameRate.Value());
+}
+
+// Each step starts where the one before left off, from the default zoom 2.
+const struct ZoomStep {
+    const char* what;
+    void (*call)(IMagCommand&);
+    double zoom;
+} kZoomSteps[] = {
+    {"ZoomIn", [](IMagCommand& c) { c.ZoomIn(); }, 3.0},
+    {"ZoomOut", [](IMagCommand& c) { c.ZoomOut(); }, 2.0},
+    {"SetZoom(4)", [](IMagCommand& c) { c.SetZoom(4.0); }, 4.0},
+    {"Zoom(1, 0.5)", [](IMagCommand& c) { c.Zoom(1, 0.5); }, 5.0},
+    {"Zoom(1, 0)", [](IMagCommand& c) { c.Zoom(1, 0.0); }, 4.0},
+};
+
+TEST_F(CommandTest, ZoomFromAnotherThreadIsAppliedByTheHubsLoop) {
+    ASSERT_TRUE(magwin_->Start(tracker_.get()));
+    bool reached[5] = {};
+    double seen[5] = {};
+    ASSERT_TRUE(RunLoopWith(*hub_, [&] {
+        for (int i = 0; i < 5; ++i) {
+            kZoomSteps[i].call(Cmd());
+            reached[i] = WaitUntil([&] { return tracker_->Zoom() == kZoomSteps[i].zoom; });
+            seen[i] = tracker_->Zoom();
+        }
+    }));
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(reached[i]) << kZoomSteps[i].what << " gave " << seen[i];
+    ASSERT_EQ(5u, magwin_->zoomThreads.size());
+    for (DWORD thread : magwin_->zoomThreads) EXPECT_EQ(GetCurrentThreadId(), thread);
+    EXPECT_EQ(40u, Stored(L"ZoomLevel_10"));
+}
+
+TEST_F(CommandTest, ZoomOnTheMainThreadIsAppliedAtOnce) {
+    ASSERT_TRUE(magwin_->Start(tracker_.get()));
+    for (const ZoomStep& s : kZoomSteps) {
+        s.call(Cmd());
+        EXPECT_DOUBLE_EQ(s.zoom, Cmd().GetZoom()) << s.what;
+        EXPECT_EQ(static_cast<DWORD>(s.zoom * 10), Stored(L"ZoomLevel_10")) << s.what;
+    }
+    Cmd().SetZoom(32.0);
+    Cmd().ZoomIn();
+    EXPECT_DOUBLE_EQ(32.0, tracker_->Zoom());
+    EXPECT_EQ(320u, Stored(L"ZoomLevel_10"));
+}
+
+TEST_F(CommandTest, ExitFromAnotherThreadEndsTheLoop) {
+    EXPECT_TRUE(RunLoopWith(*hub_, [&] { Cmd().Exit(); }, true));
+    // Without a loop there is nothing to end.
+    Cmd().Exit();
+}
+
+}  // namespace
