@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/CpuUsageMeter.h"
+#include "tests/support/FileTimes.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ struct FakeSystem {
     int reads;  // calls of getSystemTimes
 };
 FakeSystem fake;
-
-FILETIME ToFileTime(uint64_t value) {
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(value);
-    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
-    return time;
-}
 
 BOOL FakeSystemTimes(FILETIME* idle, FILETIME* kernel, FILETIME* user) {
     ++fake.reads;

@@ -6,8 +6,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -16,8 +14,9 @@
 #include "core/CpuUsageMeter.h"
 #include "core/EventDispatcher.h"
 #include "magnifier/ViewRect.h"
-#include "settings/MagSettings.h"
-#include "tests/support/RegistrySandbox.h"
+#include "tests/support/FileTimes.h"
+#include "tests/support/HubLoop.h"
+#include "tests/support/MessagePump.h"
 
 using namespace Hook;
 
@@ -43,22 +42,6 @@ bool WorkerClassRegistered() {
     wc.cbSize = sizeof(wc);
     return GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc) != FALSE;
 }
-
-bool TakeStrayQuit() {
-    MSG m;
-    return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
-// The processor load is read from g_cpuUsageMeter on every tick; the tests
-// want it absent (load 0) unless they put a fake there themselves.
-class NoLoadMeter {
-public:
-    NoLoadMeter() : saved_(g_cpuUsageMeter) { g_cpuUsageMeter = nullptr; }
-    ~NoLoadMeter() { g_cpuUsageMeter = saved_; }
-
-private:
-    CpuUsageMeter* saved_;
-};
 
 // ---- listeners -------------------------------------------------------------
 
@@ -293,8 +276,6 @@ TEST(HubTick, TickRaisesAnEmptyFrameBeforeTheOtherTickListeners) {
 
 // ---- pending checks ----------------------------------------------------------
 
-using Seen = std::vector<std::pair<int, int>>;  // kind, remaining at dispatch
-
 struct CheckLog {
     explicit CheckLog(EventDispatcher* owner) : hub(owner) {}
     EventDispatcher* hub;
@@ -323,12 +304,6 @@ bool OnCheckDue(void* context, void* data) {
         c->reArmKind = -1;
     }
     return check->kind != c->stopOn;
-}
-
-Seen Pending(const EventDispatcher& hub) {
-    Seen s;
-    for (const PendingCheck& p : hub.PendingChecks()) s.push_back({p.kind, p.remaining});
-    return s;
 }
 
 TEST(HubChecks, SchedulingAppendsOnceAndReArmsThePendingOne) {
@@ -453,40 +428,6 @@ TEST(HubTick, TickCountsThePendingChecksDown) {
 
 // ---- the message loop ------------------------------------------------------
 
-// Ends a loop that does not end by itself, by posting WM_QUIT to its thread
-// after a generous wait, so that a fault fails the test instead of hanging it.
-class Watchdog {
-public:
-    Watchdog() : loopThread_(GetCurrentThreadId()) {
-        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
-    }
-    ~Watchdog() {
-        SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        CloseHandle(stop_);
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-    bool Fired() const { return fired_; }
-
-private:
-    static DWORD WINAPI Main(LPVOID param) {
-        auto* self = static_cast<Watchdog*>(param);
-        if (WaitForSingleObject(self->stop_, 30000) == WAIT_TIMEOUT) {
-            self->fired_ = true;
-            PostThreadMessageW(self->loopThread_, WM_QUIT, 0, 0);
-        }
-        return 0;
-    }
-
-    DWORD loopThread_;
-    HANDLE stop_;
-    HANDLE thread_;
-    std::atomic<bool> fired_{false};
-};
-
 struct Posted {
     UINT message;
     WPARAM wParam;
@@ -546,100 +487,9 @@ private:
     std::atomic<bool> done_{false};
 };
 
-// A message-only window of the test's own on the loop's thread. Each Post
-// queues a step behind whatever is already queued, so steps run inside the
-// hub's loop in a known order with the messages posted to the hub.
-class Script {
-public:
-    Script() {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kScriptClass;
-        RegisterClassExW(&wc);
-        window_ = CreateWindowExW(0, kScriptClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~Script() {
-        DestroyWindow(window_);
-        UnregisterClassW(kScriptClass, GetModuleHandleW(nullptr));
-    }
-    Script(const Script&) = delete;
-    Script& operator=(const Script&) = delete;
-
-    bool Ready() const { return window_ != nullptr; }
-
-    void Post(std::function<void()> step) {
-        steps_.push_back(std::move(step));
-        PostMessageW(window_, WM_APP, steps_.size() - 1, 0);
-    }
-
-private:
-    static constexpr const wchar_t* kScriptClass = L"KOVAXTestScript";
-
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_APP) {
-            auto* self = reinterpret_cast<Script*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-            if (self && wParam < self->steps_.size()) {
-                std::function<void()> step = self->steps_[wParam];  // a step may add steps
-                step();
-            }
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    HWND window_ = nullptr;
-    std::vector<std::function<void()>> steps_;
-};
-
 // Runs loops on the test's thread with the settings read from a private
 // registry key and no load meter.
-class HubLoop : public ::testing::Test {
-protected:
-    void SetUp() override {
-        savedMeter_ = g_cpuUsageMeter;
-        g_cpuUsageMeter = nullptr;
-        sandbox_ = std::make_unique<RegistrySandbox>();
-        g_settings.Load();
-    }
-
-    void TearDown() override {
-        g_cpuUsageMeter = savedMeter_;
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        sandbox_.reset();
-        g_settings.Load();
-    }
-
-    void SetMaxFrameRate(DWORD rate) {
-        sandbox_->SetDword(L"Software\\KOVAX", L"MaxFrameRate", rate);
-        g_settings.Load();
-        ASSERT_EQ(rate, g_settings.MaxFrameRate.Value());
-    }
-
-    // The loop must end by itself and report every step as done.
-    static ::testing::AssertionResult RunLoop(EventDispatcher& hub) {
-        bool ok = false;
-        bool fired = false;
-        {
-            Watchdog dog;
-            ok = hub.RunMessageLoop();
-            fired = dog.Fired();
-        }
-        if (fired) return ::testing::AssertionFailure() << "the loop did not end; the watchdog stopped it";
-        if (!ok) return ::testing::AssertionFailure() << "RunMessageLoop reported a failed step";
-        return ::testing::AssertionSuccess();
-    }
-
-    static void EndLoop(EventDispatcher& hub) { PostMessageW(hub.Window(), WM_DESTROY, 0, 0); }
-
-    std::unique_ptr<RegistrySandbox> sandbox_;
-    CpuUsageMeter* savedMeter_ = nullptr;
-};
+using HubLoop = HubLoopTest;
 
 using Events = std::vector<std::tuple<int, uintptr_t, uintptr_t>>;
 
@@ -665,16 +515,11 @@ bool RecordActivated(void* context, void*) {
     return true;
 }
 
-bool Count(void* context, void*) {
-    ++*static_cast<int*>(context);
-    return true;
-}
-
 TEST_F(HubLoop, WorkerWindowAndClassExistOnlyWhileTheLoopRuns) {
     EventDispatcher hub;
     EXPECT_FALSE(WorkerClassRegistered());
     for (int run = 0; run < 2; ++run) {  // the same hub may run its loop again
-        Script script;
+        LoopScript script;
         ASSERT_TRUE(script.Ready());
         HWND found = nullptr;
         HWND own = nullptr;
@@ -769,11 +614,6 @@ TEST_F(HubLoop, HookLibraryMessagesBecomeEvents) {
     EXPECT_FALSE(TakeStrayQuit());
 }
 
-bool AnswerNo(void* context, void*) {
-    ++*static_cast<int*>(context);
-    return false;
-}
-
 TEST_F(HubLoop, ListenerSayingStopOnAHookMessageEndsTheLoop) {
     const struct {
         int kind;
@@ -787,8 +627,8 @@ TEST_F(HubLoop, ListenerSayingStopOnAHookMessageEndsTheLoop) {
         SCOPED_TRACE(c.kind);
         EventDispatcher hub;
         int calls = 0;
-        hub.AddListener(c.kind, AnswerNo, &calls);
-        Script script;
+        hub.AddListener(c.kind, Refuse, &calls);
+        LoopScript script;
         UINT message = RegisterWindowMessageW(c.message);
         script.Post([&] { PostMessageW(hub.Window(), message, 1, 2); });
 
@@ -822,7 +662,7 @@ TEST_F(HubLoop, ResumingInsideTheLoopRaisesEventsAgain) {
     EventDispatcher hub;
     Events events;
     hub.AddListener(WindowCreated, RecordCreated, &events);
-    Script script;
+    LoopScript script;
     script.Post([&] {
         hub.SetActive(false);
         PostMessageW(hub.Window(), hub.RegisteredMessage(2), 1, 0);
@@ -883,7 +723,7 @@ TEST_F(HubFrameTimer, SetFrameRateKeepsTheRateWithinItsBounds) {
     SetMaxFrameRate(30);
     EventDispatcher hub;
     std::vector<std::pair<bool, unsigned>> results;
-    Script script;
+    LoopScript script;
     script.Post([&] {
         for (unsigned rate : {500u, 1u, 12u, 31u, 30u, 3u}) {
             bool ok = hub.SetFrameRate(rate);
@@ -937,19 +777,12 @@ uint64_t g_idle = 0;
 uint64_t g_total = 0;
 DWORD g_ticks = 1000;
 
-FILETIME AsFileTime(uint64_t v) {
-    FILETIME t;
-    t.dwLowDateTime = static_cast<DWORD>(v);
-    t.dwHighDateTime = static_cast<DWORD>(v >> 32);
-    return t;
-}
-
 BOOL LoadedSystemTimes(FILETIME* idle, FILETIME* kernel, FILETIME* user) {
     g_idle += static_cast<uint64_t>(100 - g_load);
     g_total += 100;
-    *idle = AsFileTime(g_idle);
-    *kernel = AsFileTime(g_total);
-    *user = AsFileTime(0);
+    *idle = ToFileTime(g_idle);
+    *kernel = ToFileTime(g_total);
+    *user = ToFileTime(0);
     return TRUE;
 }
 
@@ -964,7 +797,7 @@ TEST_F(HubFrameTimer, LoadOnTheTicksStepsTheRunningRate) {
     hub.AddListener(Frame, Count, &frames);
     TickFrameLog resumed{{}, {}, 1};
     std::vector<unsigned> rates;
-    Script script;
+    LoopScript script;
     script.Post([&] {
         auto tick = [&](int load, DWORD elapsed) {
             g_load = load;

@@ -4,19 +4,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <utility>
 #include <vector>
 
-#include "core/CpuUsageMeter.h"
 #include "core/EventDispatcher.h"
 #include "core/KeyEventInfo.h"
 #include "core/ModulePath.h"
-#include "settings/MagSettings.h"
-#include "tests/support/RegistrySandbox.h"
+#include "tests/support/HubLoop.h"
+#include "tests/support/MessagePump.h"
 
 using namespace Hook;
 
@@ -57,143 +53,21 @@ const FakeHook& Fake() {
     return fake;
 }
 
-void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
-// ---- loop harness -------------------------------------------------------------
-
-// Ends a loop that does not end by itself, so a fault fails instead of hanging.
-class Watchdog {
-public:
-    Watchdog() : loopThread_(GetCurrentThreadId()) {
-        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
-    }
-    ~Watchdog() {
-        SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        CloseHandle(stop_);
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-    bool Fired() const { return fired_; }
-
-private:
-    static DWORD WINAPI Main(LPVOID param) {
-        auto* self = static_cast<Watchdog*>(param);
-        if (WaitForSingleObject(self->stop_, 30000) == WAIT_TIMEOUT) {
-            self->fired_ = true;
-            PostThreadMessageW(self->loopThread_, WM_QUIT, 0, 0);
-        }
-        return 0;
-    }
-    DWORD loopThread_;
-    HANDLE stop_;
-    HANDLE thread_;
-    std::atomic<bool> fired_{false};
-};
-
-// Steps run inside the hub's loop, each queued behind what is already posted.
-class Script {
-public:
-    Script() {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClass;
-        RegisterClassExW(&wc);
-        window_ = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~Script() {
-        DestroyWindow(window_);
-        UnregisterClassW(kClass, GetModuleHandleW(nullptr));
-    }
-    Script(const Script&) = delete;
-    Script& operator=(const Script&) = delete;
-
-    void Post(std::function<void()> step) {
-        steps_.push_back(std::move(step));
-        PostMessageW(window_, WM_APP, steps_.size() - 1, 0);
-    }
-
-private:
-    static constexpr const wchar_t* kClass = L"KOVAXHookTestScript";
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<Script*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message != WM_APP || !self || wParam >= self->steps_.size())
-            return DefWindowProcW(window, message, wParam, lParam);
-        std::function<void()> step = self->steps_[wParam];  // a step may add steps
-        step();
-        return 0;
-    }
-    HWND window_ = nullptr;
-    std::vector<std::function<void()>> steps_;
-};
-
 // Settings from a private key, no load meter, and the stand-in told to work.
-class HookTest : public ::testing::Test {
+class HookTest : public HubLoopTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Fake().Ready()) << "KVHook.dll stand-in or its controls missing";
         Fake().setFailStep(0);
-        savedMeter_ = g_cpuUsageMeter;
-        g_cpuUsageMeter = nullptr;
-        sandbox_ = std::make_unique<RegistrySandbox>();
-        g_settings.Load();
+        HubLoopTest::SetUp();
     }
     void TearDown() override {
         if (Fake().Ready()) Fake().setFailStep(0);
-        g_cpuUsageMeter = savedMeter_;
-        Pump();
-        sandbox_.reset();
-        g_settings.Load();
+        HubLoopTest::TearDown();
     }
-    // 0: no frame timer, so only the test counts the pending checks down.
-    void SetMaxFrameRate(DWORD rate) {
-        sandbox_->SetDword(L"Software\\KOVAX", L"MaxFrameRate", rate);
-        g_settings.Load();
-    }
-    static ::testing::AssertionResult RunLoop(EventDispatcher& hub) {
-        bool ok = false, fired = false;
-        {
-            Watchdog dog;
-            ok = hub.RunMessageLoop();
-            fired = dog.Fired();
-        }
-        if (fired) return ::testing::AssertionFailure() << "the loop did not end; the watchdog stopped it";
-        if (!ok) return ::testing::AssertionFailure() << "RunMessageLoop reported a failed step";
-        return ::testing::AssertionSuccess();
-    }
-    static void EndLoop(EventDispatcher& hub) { PostMessageW(hub.Window(), WM_DESTROY, 0, 0); }
-
-    std::unique_ptr<RegistrySandbox> sandbox_;
-    CpuUsageMeter* savedMeter_ = nullptr;
 };
 
-bool TakeStrayQuit() {
-    MSG m;
-    return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
 // ---- listeners ------------------------------------------------------------------
-
-bool Count(void* context, void*) {
-    ++*static_cast<int*>(context);
-    return true;
-}
-
-bool Refuse(void* context, void*) {
-    ++*static_cast<int*>(context);
-    return false;
-}
 
 // Counts ticks once armed and ends the loop on the first: a loop that was
 // asked to quit meanwhile sees none.
@@ -263,14 +137,6 @@ void Listen(EventDispatcher& hub, Confirmed& c) {
     hub.AddListener(Activated, OnActivated, &c);
 }
 
-using Seen = std::vector<std::pair<int, int>>;
-
-Seen Pending(const EventDispatcher& hub) {
-    Seen s;
-    for (const PendingCheck& p : hub.PendingChecks()) s.push_back({p.kind, p.remaining});
-    return s;
-}
-
 // ---- real windows -----------------------------------------------------------------
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -334,7 +200,7 @@ TEST_F(HookTest, TheHubBindsTheLibraryForTheLoopAndUnbindsItAfter) {
     HWND target = nullptr, own = nullptr;
     UINT given[4] = {};
     bool mouseHooked = false;
-    Script script;
+    LoopScript script;
     script.Post([&] {
         target = Fake().target();
         own = hub.Window();
@@ -373,12 +239,12 @@ TEST_F(HookTest, AFailedBindingEndsTheRunBeforeTheLoopAndUndoesWhatWasDone) {
         bool stepRan = false;
         bool ok = true, fired = false;
         {
-            Script script;
+            LoopScript script;
             script.Post([&] {
                 stepRan = true;
                 EndLoop(hub);
             });
-            Watchdog dog;
+            QuitWatchdog dog;
             ok = hub.RunMessageLoop();
             fired = dog.Fired();
         }
@@ -411,7 +277,7 @@ TEST_F(HookTest, PointerMovesReachTheListenersAndOtherMessagesNothing) {
     hub.AddListener(MouseMove, RecordPoint, &moves);
     hub.AddListener(AltWheel, Count, &wheels);
     hub.AddListener(Tick, OnProbeTick, &probe);
-    Script script;
+    LoopScript script;
     script.Post([&] {
         MSLLHOOKSTRUCT record = {};
         record.pt = {100, 200};
@@ -489,7 +355,7 @@ TEST_F(HookTest, WheelWithAltHeldGoesToTheAltWheelListenersAndTheirRefusalEndsTh
     hub.AddListener(Tick, OnProbeTick, &probe);
     MSLLHOOKSTRUCT first = {}, second = {};
     first.mouseData = static_cast<DWORD>(WHEEL_DELTA) << 16;
-    Script script;
+    LoopScript script;
     bool altHeld = true;
     script.Post([&] {
         altHeld = GetAsyncKeyState(VK_MENU) < 0;
@@ -522,7 +388,7 @@ TEST_F(HookTest, FocusOnAWindowShowingItsCaretIsConfirmedInTheSameMessage) {
     Listen(hub, seen);
     Confirmed afterEdit, afterNull;
     Seen pendingAfterEdit{{-1, -1}}, pendingAfterNull{{-1, -1}};
-    Script script;
+    LoopScript script;
     script.Post([&] {
         PostMessageW(hub.Window(), hub.RegisteredMessage(0), reinterpret_cast<WPARAM>(frame.edit), 9);
         script.Post([&] {
@@ -659,7 +525,7 @@ TEST_F(HookTest, ActivationIsConfirmedOnceTheWindowIsActive) {
     Confirmed atOnce, whileInactive, onceActive, afterNull;
     Seen pendingAtOnce, pending1, pending2, pendingEnd;
     bool madeActive = false, madeActive2 = false;
-    Script script;
+    LoopScript script;
     script.Post([&] {
         PostMessageW(hub.Window(), activate, reinterpret_cast<WPARAM>(frame.window), 0x77);
         script.Post([&] {
@@ -726,7 +592,7 @@ TEST_F(HookTest, FocusOnAWindowThatIsGoneReportsNothingAndTheLoopGoesOn) {
         TickProbe probe{&hub};
         hub.AddListener(Tick, OnProbeTick, &probe);
         Seen pending{{-1, -1}};
-        Script script;
+        LoopScript script;
         script.Post([&] {
             PostMessageW(hub.Window(), hub.RegisteredMessage(0), reinterpret_cast<WPARAM>(window), 0);
             script.Post([&] {
@@ -751,7 +617,7 @@ TEST_F(HookTest, ChecksDueTogetherAreEachCarriedOutWhenOneFails) {
     seen.refuseCaretFound = true;
     Listen(hub, seen);
     Seen pendingBoth, pendingEnd;
-    Script script;
+    LoopScript script;
     script.Post([&] {
         PostMessageW(hub.Window(), hub.RegisteredMessage(0), reinterpret_cast<WPARAM>(frame.edit), 0);
         PostMessageW(hub.Window(), hub.RegisteredMessage(1), reinterpret_cast<WPARAM>(frame.window), 3);

@@ -7,24 +7,21 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/CpuUsageMeter.h"
 #include "core/EventDispatcher.h"
 #include "magnifier/CursorSystem.h"
 #include "magnifier/IMagCommand.h"
-#include "magnifier/MagWin.h"
 #include "magnifier/SysCursorManager.h"
-#include "settings/MagSettings.h"
-#include "tests/support/RegistrySandbox.h"
+#include "tests/support/HubLoop.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/Settings.h"
+#include "tests/support/StandInMagWin.h"
 #include "tracking/MagTracker.h"
 
 namespace {
-
-const wchar_t kKey[] = L"Software\\KOVAX";
 
 HCURSOR Handle(uintptr_t value) { return reinterpret_cast<HCURSOR>(value); }
 
@@ -57,10 +54,11 @@ private:
     uintptr_t next_ = 0;
 };
 
-class StandInMagWin : public MagWin {
+// Adds its pauses and resumes to the cursor log and notes the threads the
+// zoom is changed on.
+class LoggingMagWin : public StandInMagWin {
 public:
-    StandInMagWin(Hook::EventDispatcher* hub, std::string& log) : MagWin(hub), log_(log) {}
-    ~StandInMagWin() override { Stop(); }
+    LoggingMagWin(Hook::EventDispatcher* hub, std::string& log) : StandInMagWin(hub), log_(log) {}
 
     bool Pause() override {
         log_ += 'P';
@@ -74,9 +72,6 @@ public:
         zoomThreads.push_back(GetCurrentThreadId());
         return MagWin::SetZoom(relative, value);
     }
-    bool Render(RenderRequest&) override { return true; }
-    bool OnSourceChanged() override { return true; }
-    bool OnWindowChanged() override { return true; }
 
     std::vector<DWORD> zoomThreads;
 
@@ -84,74 +79,14 @@ private:
     std::string& log_;
 };
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 500 && !condition(); ++i) Sleep(10);
-    return condition();
-}
-
-// The hub's loop runs on the test thread and the work on a helper thread once
-// the loop is up; the helper then ends the loop, unless the work ends it
-// itself. A watchdog ends the loop after 10 s.
-struct LoopRun {
-    Hook::EventDispatcher* hub;
-    std::function<void()> work;
-    bool workEndsLoop;
-    HANDLE loopDone;
-    volatile LONG watchdogFired;
-};
-
-DWORD WINAPI LoopHelper(LPVOID parameter) {
-    auto* run = static_cast<LoopRun*>(parameter);
-    for (int i = 0; i < 500 && !run->hub->Window(); ++i) Sleep(10);
-    if (!run->hub->Window()) return 1;
-    run->work();
-    HWND window = run->hub->Window();
-    if (!run->workEndsLoop && window) PostMessageW(window, WM_DESTROY, 0, 0);
-    return 0;
-}
-
-DWORD WINAPI LoopWatchdog(LPVOID parameter) {
-    auto* run = static_cast<LoopRun*>(parameter);
-    if (WaitForSingleObject(run->loopDone, 10000) == WAIT_TIMEOUT) {
-        InterlockedExchange(&run->watchdogFired, 1);
-        HWND window = run->hub->Window();
-        if (window) PostMessageW(window, WM_DESTROY, 0, 0);
-    }
-    return 0;
-}
-
-::testing::AssertionResult RunLoopWith(Hook::EventDispatcher& hub, std::function<void()> work,
-                                       bool workEndsLoop = false) {
-    LoopRun run{&hub, std::move(work), workEndsLoop, CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
-    HANDLE helper = CreateThread(nullptr, 0, LoopHelper, &run, 0, nullptr);
-    HANDLE watchdog = CreateThread(nullptr, 0, LoopWatchdog, &run, 0, nullptr);
-    if (!helper || !watchdog) return ::testing::AssertionFailure() << "cannot start the helper threads";
-    bool ok = hub.RunMessageLoop();
-    SetEvent(run.loopDone);
-    WaitForSingleObject(watchdog, INFINITE);
-    bool helperDone = WaitForSingleObject(helper, 60000) == WAIT_OBJECT_0;
-    DWORD helperCode = 1;
-    GetExitCodeThread(helper, &helperCode);
-    CloseHandle(helper);
-    CloseHandle(watchdog);
-    CloseHandle(run.loopDone);
-    if (!helperDone) return ::testing::AssertionFailure() << "the helper thread hangs";
-    if (helperCode != 0) return ::testing::AssertionFailure() << "the hub's loop never came up";
-    if (run.watchdogFired) return ::testing::AssertionFailure() << "the loop did not end; the watchdog ended it";
-    if (!ok) return ::testing::AssertionFailure() << "RunMessageLoop reported a failed step";
-    return ::testing::AssertionSuccess();
-}
-
 class CommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedMeter_ = g_cpuUsageMeter;
-        g_cpuUsageMeter = nullptr;  // no load-driven rate changes during the loop tests
         savedManager_ = g_sysCursorManager;
         g_sysCursorManager = &cursors_;
         g_settings.Load();
         hub_ = std::make_unique<Hook::EventDispatcher>();
-        magwin_ = std::make_unique<StandInMagWin>(hub_.get(), fake_.log);
+        magwin_ = std::make_unique<LoggingMagWin>(hub_.get(), fake_.log);
         tracker_ = std::make_unique<MagTracker>(hub_.get(), magwin_.get());
     }
     void TearDown() override {
@@ -160,20 +95,17 @@ protected:
         magwin_.reset();
         hub_.reset();
         g_sysCursorManager = savedManager_;
-        g_cpuUsageMeter = savedMeter_;
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        Pump();
     }
 
     IMagCommand& Cmd() { return *magwin_->Command(); }
-    DWORD Stored(const wchar_t* name, const std::wstring& key = kKey) { return reg_.Get(key, name).AsDword(); }
+    DWORD Stored(const wchar_t* name, const std::wstring& key = kSettingsKey) { return reg_.Get(key, name).AsDword(); }
     // Stores value behind the settings object and caches the old one.
     template <class Setting>
     void ChangeBehind(Setting& setting, const wchar_t* name, DWORD before, DWORD after) {
-        reg_.SetDword(kKey, name, before);
+        reg_.SetDword(kSettingsKey, name, before);
         setting.LoadValue();
-        reg_.SetDword(kKey, name, after);
+        reg_.SetDword(kSettingsKey, name, after);
         ASSERT_EQ(before, setting.Value());
     }
 
@@ -181,9 +113,9 @@ protected:
     CursorLog fake_;
     SysCursorManager cursors_{Handle(0x50), fake_};
     std::unique_ptr<Hook::EventDispatcher> hub_;
-    std::unique_ptr<StandInMagWin> magwin_;
+    std::unique_ptr<LoggingMagWin> magwin_;
     std::unique_ptr<MagTracker> tracker_;
-    CpuUsageMeter* savedMeter_ = nullptr;
+    NoLoadMeter meter_;  // no load-driven rate changes during the loop tests
     SysCursorManager* savedManager_ = nullptr;
 };
 
@@ -193,7 +125,7 @@ TEST_F(CommandTest, SettingsReadAndWrittenThroughTheCommand) {
         int smooth;
     } smooth[] = {{1, 1}, {2, 0}, {0, 0}};
     for (const auto& c : smooth) {
-        reg_.SetDword(kKey, L"SmoothImage", c.stored);
+        reg_.SetDword(kSettingsKey, L"SmoothImage", c.stored);
         g_settings.SmoothImage.LoadValue();
         EXPECT_EQ(c.smooth, Cmd().GetSmoothImage()) << "stored " << c.stored;
     }
@@ -218,7 +150,7 @@ TEST_F(CommandTest, SettingsReadAndWrittenThroughTheCommand) {
         }
     }
 
-    reg_.SetDword(kKey, L"FullScreen", 2);
+    reg_.SetDword(kSettingsKey, L"FullScreen", 2);
     g_settings.FullScreen.LoadValue();
     Cmd().ToggleFullScreen();
     EXPECT_EQ(0u, Stored(L"FullScreen"));
@@ -228,7 +160,7 @@ TEST_F(CommandTest, SettingsReadAndWrittenThroughTheCommand) {
 }
 
 TEST_F(CommandTest, StartStopPausesAndResumesWithTheCursorsAroundTheOutput) {
-    reg_.SetDword(kKey, L"HideSysCursor", 1);
+    reg_.SetDword(kSettingsKey, L"HideSysCursor", 1);
     g_settings.HideSysCursor.LoadValue();
     cursors_.HideAll();
     fake_.log.clear();
@@ -254,7 +186,7 @@ TEST_F(CommandTest, StartStopPausesAndResumesWithTheCursorsAroundTheOutput) {
 }
 
 TEST_F(CommandTest, StartStopLeavesTheCursorsAloneWhenTheyAreNotHidden) {
-    reg_.SetDword(kKey, L"HideSysCursor", 0);
+    reg_.SetDword(kSettingsKey, L"HideSysCursor", 0);
     g_settings.HideSysCursor.LoadValue();
     Cmd().StartStop();
     EXPECT_EQ(0, Cmd().IsRunning());
@@ -272,7 +204,7 @@ TEST_F(CommandTest, ChangedHideSysCursorHidesOnlyWhileMagnifying) {
     EXPECT_EQ(1u, g_settings.HideSysCursor.Value());
     EXPECT_TRUE(cursors_.IsHidden());
 
-    reg_.SetDword(kKey, L"HideSysCursor", 0);
+    reg_.SetDword(kSettingsKey, L"HideSysCursor", 0);
     fake_.log.clear();
     Cmd().OnSettingChanged(kSettingHideSysCursor, 0);
     EXPECT_FALSE(cursors_.IsHidden());
@@ -280,7 +212,7 @@ TEST_F(CommandTest, ChangedHideSysCursorHidesOnlyWhileMagnifying) {
 
     // Paused, the output is hidden: the pointer must stay until it resumes.
     hub_->SetActive(false);
-    reg_.SetDword(kKey, L"HideSysCursor", 1);
+    reg_.SetDword(kSettingsKey, L"HideSysCursor", 1);
     fake_.log.clear();
     Cmd().OnSettingChanged(kSettingHideSysCursor, 0);
     EXPECT_EQ(1u, g_settings.HideSysCursor.Value());
@@ -322,7 +254,7 @@ TEST_F(CommandTest, ChangedFrameRateRestartsTheTimerOnTheMainThreadAlsoWhilePaus
         active = WaitUntil([&] { return hub_->Rate() == 45; });
         rates[0] = hub_->Rate();
         hub_->SetActive(false);
-        reg_.SetDword(kKey, L"MaxFrameRate", 60);
+        reg_.SetDword(kSettingsKey, L"MaxFrameRate", 60);
         Cmd().OnSettingChanged(kSettingMaxFrameRate, 0);
         paused = WaitUntil([&] { return hub_->Rate() == 60; });
         rates[1] = hub_->Rate();

@@ -6,17 +6,9 @@
 
 #include "core/EventDispatcher.h"
 #include "magnifier/CursorImage.h"
-#include "magnifier/MagWin.h"
+#include "tests/support/StandInMagWin.h"
 
 namespace {
-
-class NullMagWin : public MagWin {
-public:
-    using MagWin::MagWin;
-    bool Render(RenderRequest&) override { return true; }
-    bool OnSourceChanged() override { return true; }
-    bool OnWindowChanged() override { return true; }
-};
 
 TEST(CursorImage, CopiesTheCursorAndPlacesItByItsHotspot) {
     CursorImage image;
@@ -44,7 +36,7 @@ TEST(CursorImage, CopiesTheCursorAndPlacesItByItsHotspot) {
 
 TEST(CursorImage, EachFrameRecordsThePointerPosition) {
     Hook::EventDispatcher hub;
-    NullMagWin magwin(&hub);
+    StandInMagWin magwin(&hub);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 200);

@@ -3,18 +3,18 @@
 // thread moves the window, and the pixels it draws, read back from the screen.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "core/EventDispatcher.h"
 #include "magnifier/GDIMagWin.h"
-#include "settings/MagSettings.h"
-#include "tests/support/RegistrySandbox.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/Settings.h"
+#include "tests/support/ViewChecks.h"
+#include "tests/support/Watchdog.h"
 #include "tracking/MagTracker.h"
 
 namespace {
 
-const wchar_t kKey[] = L"Software\\KOVAX";
 const wchar_t kFrontClass[] = L"KOVAXTestFront";
 const wchar_t kPatternClass[] = L"KOVAXTestPattern";
 
@@ -35,64 +35,6 @@ COLORREF PatternAt(int x, int y) {
     if (x < kCheckerWidth) return ((x / kBlock + y / kBlock) % 2) ? kWhite : kBlack;
     return (x == kLineX || y == kLineY) ? kWhite : kBlack;
 }
-
-void ExpectRect(const ViewRect& expected, const ViewRect& actual) {
-    EXPECT_EQ(expected.x, actual.x);
-    EXPECT_EQ(expected.y, actual.y);
-    EXPECT_EQ(expected.width, actual.width);
-    EXPECT_EQ(expected.height, actual.height);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-void PumpFor(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
-        Pump();
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-    Pump();
-}
-
-// Ends the process when a step that should return promptly does not.
-class Watchdog {
-public:
-    Watchdog(const char* what, DWORD limitMs) : what_(what), limit_(limitMs) {
-        done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    }
-    ~Watchdog() {
-        SetEvent(done_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        CloseHandle(done_);
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-
-private:
-    static DWORD WINAPI Run(LPVOID parameter) {
-        auto* self = static_cast<Watchdog*>(parameter);
-        if (WaitForSingleObject(self->done_, self->limit_) == WAIT_TIMEOUT) {
-            std::fprintf(stderr, "FAILED: %s did not return within %lu ms\n", self->what_,
-                         static_cast<unsigned long>(self->limit_));
-            std::fflush(stderr);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-        return 0;
-    }
-
-    const char* what_;
-    DWORD limit_;
-    HANDLE done_ = nullptr;
-    HANDLE thread_ = nullptr;
-};
 
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -231,20 +173,11 @@ int ScreenDepth() {
 class GDIMagWinSettings : public ::testing::Test {
 protected:
     void Configure(DWORD fullScreen, DWORD sticky, DWORD zoomLevel10 = 20, DWORD smooth = 0) {
-        reg_.SetDword(kKey, L"FullScreen", fullScreen);
-        reg_.SetDword(kKey, L"MagwinSticky", sticky);
-        reg_.SetDword(kKey, L"MagwinScale", 4);
-        reg_.SetDword(kKey, L"ZoomLevel_10", zoomLevel10);
-        reg_.SetDword(kKey, L"SmoothImage", smooth);
-        g_settings.Load();
-    }
-
-    static void PointerAt(int x, int y) {
-        ASSERT_TRUE(SetCursorPos(x, y));
-        POINT p{};
-        ASSERT_TRUE(GetCursorPos(&p));
-        ASSERT_EQ(x, p.x);
-        ASSERT_EQ(y, p.y);
+        LoadSettings(reg_, {{L"FullScreen", fullScreen},
+                            {L"MagwinSticky", sticky},
+                            {L"MagwinScale", 4},
+                            {L"ZoomLevel_10", zoomLevel10},
+                            {L"SmoothImage", smooth}});
     }
 
     static bool ClassRegistered() {
@@ -447,7 +380,7 @@ TEST_F(GDIMagWinTest, StopReturnsWhileTheRenderThreadMovesTheWindow) {
     ASSERT_TRUE(magwin.WaitMoving());
     {
         // Joins the render thread without pumping messages.
-        Watchdog watchdog("Stop during a window move", 10000);
+        StepDeadline deadline("Stop during a window move", 10000);
         EXPECT_TRUE(magwin.Stop());
     }
     ExpectRect({820, 636, 320, 256}, magwin.WindowRect());

@@ -4,67 +4,23 @@
 // draw.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "core/EventDispatcher.h"
-#include "magnifier/MagWin.h"
-#include "settings/MagSettings.h"
-#include "tests/support/RegistrySandbox.h"
+#include "tests/support/Settings.h"
+#include "tests/support/StandInMagWin.h"
+#include "tests/support/ViewChecks.h"
+#include "tests/support/Watchdog.h"
 #include "tracking/ClampRectToScreen.h"
 #include "tracking/MagTracker.h"
 
 namespace {
 
-const wchar_t kKey[] = L"Software\\KOVAX";
-
-void ExpectRect(const ViewRect& expected, const ViewRect& actual) {
-    EXPECT_EQ(expected.x, actual.x);
-    EXPECT_EQ(expected.y, actual.y);
-    EXPECT_EQ(expected.width, actual.width);
-    EXPECT_EQ(expected.height, actual.height);
-}
-
-// Ends the process when a step that should return promptly does not: a
-// deadlock becomes a clear failure instead of a ctest timeout.
-class Watchdog {
-public:
-    Watchdog(const char* what, DWORD limitMs) : what_(what), limit_(limitMs) {
-        done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    }
-    ~Watchdog() {
-        SetEvent(done_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        CloseHandle(done_);
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-
-private:
-    static DWORD WINAPI Run(LPVOID parameter) {
-        auto* self = static_cast<Watchdog*>(parameter);
-        if (WaitForSingleObject(self->done_, self->limit_) == WAIT_TIMEOUT) {
-            std::fprintf(stderr, "FAILED: %s did not return within %lu ms\n", self->what_,
-                         static_cast<unsigned long>(self->limit_));
-            std::fflush(stderr);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-        return 0;
-    }
-
-    const char* what_;
-    DWORD limit_;
-    HANDLE done_ = nullptr;
-    HANDLE thread_ = nullptr;
-};
-
 // Records every frame it is asked to draw; the next frame can be held until
 // the test lets it go.
-class RecordingMagWin : public MagWin {
+class RecordingMagWin : public StandInMagWin {
 public:
-    explicit RecordingMagWin(Hook::EventDispatcher* hub) : MagWin(hub) {
+    explicit RecordingMagWin(Hook::EventDispatcher* hub) : StandInMagWin(hub) {
         InitializeCriticalSection(&lock_);
         rendered_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         entered_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -92,14 +48,6 @@ public:
             SetEvent(entered_);
             WaitForSingleObject(release_, 10000);
         }
-        return true;
-    }
-    bool OnSourceChanged() override {
-        ++sourceChanges;
-        return true;
-    }
-    bool OnWindowChanged() override {
-        ++windowChanges;
         return true;
     }
 
@@ -140,9 +88,6 @@ public:
         return id;
     }
 
-    volatile int sourceChanges = 0;
-    volatile int windowChanges = 0;
-
 private:
     CRITICAL_SECTION lock_;
     std::vector<RenderRequest> frames_;
@@ -157,19 +102,10 @@ private:
 class MagWinTest : public ::testing::Test {
 protected:
     void Configure(DWORD fullScreen, DWORD zoomLevel10, DWORD scale = 4, DWORD sticky = 1) {
-        reg_.SetDword(kKey, L"FullScreen", fullScreen);
-        reg_.SetDword(kKey, L"ZoomLevel_10", zoomLevel10);
-        reg_.SetDword(kKey, L"MagwinScale", scale);
-        reg_.SetDword(kKey, L"MagwinSticky", sticky);
-        g_settings.Load();
-    }
-
-    static void PointerAt(int x, int y) {
-        ASSERT_TRUE(SetCursorPos(x, y));
-        POINT p{};
-        ASSERT_TRUE(GetCursorPos(&p));
-        ASSERT_EQ(x, p.x);
-        ASSERT_EQ(y, p.y);
+        LoadSettings(reg_, {{L"FullScreen", fullScreen},
+                            {L"ZoomLevel_10", zoomLevel10},
+                            {L"MagwinScale", scale},
+                            {L"MagwinSticky", sticky}});
     }
 
     RegistrySandbox reg_;
@@ -413,7 +349,7 @@ TEST_F(MagWinTest, StopReturnsWhileTheRenderThreadIdles) {
     ASSERT_TRUE(magwin.QueueRequest({0, 0, 10, 10}, magwin.WindowRect()));
     ASSERT_TRUE(magwin.WaitFrames(1));
     {
-        Watchdog watchdog("Stop with an idle render thread", 10000);
+        StepDeadline deadline("Stop with an idle render thread", 10000);
         EXPECT_TRUE(magwin.Stop());
     }
     EXPECT_FALSE(magwin.IsRunning());

@@ -9,32 +9,16 @@
 #include <vector>
 
 #include "core/EventDispatcher.h"
-#include "magnifier/MagWin.h"
-#include "settings/MagSettings.h"
-#include "tests/support/RegistrySandbox.h"
+#include "tests/support/HubLoop.h"
+#include "tests/support/Settings.h"
+#include "tests/support/StandInMagWin.h"
+#include "tests/support/ViewChecks.h"
 #include "tracking/MagTracker.h"
 #include "tracking/UserEventCaretCapture.h"
 #include "tracking/UserEventFocusCapture.h"
 #include "tracking/UserEventMouseCapture.h"
 
 namespace {
-
-const wchar_t kKey[] = L"Software\\KOVAX";
-
-::testing::AssertionResult SameRect(const ViewRect& expected, const ViewRect& actual) {
-    if (RectEqual(expected, actual)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected {" << expected.x << "," << expected.y << "," << expected.width
-                                         << "," << expected.height << "}, got {" << actual.x << "," << actual.y << ","
-                                         << actual.width << "," << actual.height << "}";
-}
-
-class StubMagWin : public MagWin {
-public:
-    explicit StubMagWin(Hook::EventDispatcher* hub) : MagWin(hub) {}
-    bool Render(RenderRequest&) override { return true; }
-    bool OnSourceChanged() override { return true; }
-    bool OnWindowChanged() override { return true; }
-};
 
 // A hidden popup whose client area starts at (200, 150).
 class Popup {
@@ -68,10 +52,7 @@ GUITHREADINFO CaretInfo(HWND caretWindow) {
 class TrackerTest : public ::testing::Test {
 protected:
     void Configure(DWORD level, DWORD fullScreen = 1, DWORD sticky = 0) {
-        reg_.SetDword(kKey, L"ZoomLevel_10", level);
-        reg_.SetDword(kKey, L"FullScreen", fullScreen);
-        reg_.SetDword(kKey, L"MagwinSticky", sticky);
-        g_settings.Load();
+        LoadSettings(reg_, {{L"ZoomLevel_10", level}, {L"FullScreen", fullScreen}, {L"MagwinSticky", sticky}});
     }
     MagTracker& Make(DWORD level = 20, ViewRect source = {0, 0, 640, 512}) {
         Configure(level);
@@ -104,7 +85,7 @@ protected:
 
     RegistrySandbox reg_;
     Hook::EventDispatcher hub_;
-    StubMagWin magwin_{&hub_};
+    StandInMagWin magwin_{&hub_};
     std::unique_ptr<MagTracker> tracker_;
 };
 
@@ -301,7 +282,7 @@ TEST_F(TrackerTest, SetZoomStoresTheLevelAndRecentresOnTheOldCentre) {
     MagTracker& t = Make(20, {320, 256, 640, 512});
     ASSERT_TRUE(t.SetZoom(0, 4.0));
     EXPECT_DOUBLE_EQ(4.0, t.Zoom());
-    EXPECT_EQ(40u, reg_.Get(kKey, L"ZoomLevel_10").AsDword());
+    EXPECT_EQ(40u, reg_.Get(kSettingsKey, L"ZoomLevel_10").AsDword());
     ASSERT_EQ(1u, t.Events().size());
     EXPECT_EQ(kPositionEventKind, t.Events().front()->Kind());
     ASSERT_TRUE(Tick(40));
@@ -321,12 +302,11 @@ TEST_F(TrackerTest, SetZoomStoresTheLevelAndRecentresOnTheOldCentre) {
     } steps[] = {{1, 1, 60}, {-1, -1, 50}, {1, 0, 40}, {0, 0.25, 10}, {0, 100, 320}, {0, 2.55, 25}};
     for (const auto& s : steps) {
         ASSERT_TRUE(t.SetZoom(s.relative, s.value));
-        EXPECT_EQ(s.level, reg_.Get(kKey, L"ZoomLevel_10").AsDword()) << s.relative << ", " << s.value;
+        EXPECT_EQ(s.level, reg_.Get(kSettingsKey, L"ZoomLevel_10").AsDword()) << s.relative << ", " << s.value;
     }
 }
 
 struct ZoomCall {
-    Hook::EventDispatcher* hub;
     MagTracker* tracker;
     bool handedOver = false;
 };
@@ -334,19 +314,6 @@ struct ZoomCall {
 DWORD WINAPI ZoomFromWorker(LPVOID parameter) {
     auto* call = static_cast<ZoomCall*>(parameter);
     call->handedOver = call->tracker->SetZoom(0, 4.0);
-    return 0;
-}
-
-// Waits for the hub's loop, hands a zoom over, and ends the loop once the
-// zoom shows or 10 s have gone by.
-DWORD WINAPI ZoomIntoLoop(LPVOID parameter) {
-    auto* call = static_cast<ZoomCall*>(parameter);
-    for (int i = 0; i < 1000 && !call->hub->Window(); ++i) Sleep(10);
-    HWND window = call->hub->Window();
-    if (!window) return 1;
-    call->handedOver = call->tracker->SetZoom(0, 4.0);
-    for (int i = 0; i < 1000 && call->tracker->Zoom() != 4.0; ++i) Sleep(10);
-    PostMessageW(window, WM_DESTROY, 0, 0);
     return 0;
 }
 
@@ -360,29 +327,26 @@ bool RunWorker(LPTHREAD_START_ROUTINE routine, ZoomCall& call) {
 
 TEST_F(TrackerTest, SetZoomFromAnotherThreadNeedsTheHubsLoop) {
     MagTracker& t = Make();
-    ZoomCall call{&hub_, &t};
+    ZoomCall call{&t};
     ASSERT_TRUE(RunWorker(ZoomFromWorker, call));
     EXPECT_FALSE(call.handedOver);
     EXPECT_DOUBLE_EQ(2.0, t.Zoom());
     EXPECT_TRUE(t.Events().empty());
-    EXPECT_EQ(20u, reg_.Get(kKey, L"ZoomLevel_10").AsDword());
+    EXPECT_EQ(20u, reg_.Get(kSettingsKey, L"ZoomLevel_10").AsDword());
 }
 
 TEST_F(TrackerTest, SetZoomFromAnotherThreadIsAppliedByTheHubsLoop) {
     MagTracker& t = Make(20, {320, 256, 640, 512});
-    ZoomCall call{&hub_, &t};
-    HANDLE thread = CreateThread(nullptr, 0, ZoomIntoLoop, &call, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    EXPECT_TRUE(hub_.RunMessageLoop());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 15000));
-    DWORD code = 1;
-    GetExitCodeThread(thread, &code);
-    CloseHandle(thread);
-    ASSERT_EQ(0u, code) << "the hub's loop never came up";
+    // The loop ends once the zoom shows or the wait gives up.
+    bool handedOver = false;
+    ASSERT_TRUE(RunLoopWith(hub_, [&] {
+        handedOver = t.SetZoom(0, 4.0);
+        WaitUntil([&] { return t.Zoom() == 4.0; });
+    }));
 
-    EXPECT_TRUE(call.handedOver);
+    EXPECT_TRUE(handedOver);
     EXPECT_DOUBLE_EQ(4.0, t.Zoom());
-    EXPECT_EQ(40u, reg_.Get(kKey, L"ZoomLevel_10").AsDword());
+    EXPECT_EQ(40u, reg_.Get(kSettingsKey, L"ZoomLevel_10").AsDword());
     // The position event was added on this thread; its tick recentres.
     ASSERT_EQ(1u, t.Events().size());
     ASSERT_TRUE(Tick(40));

@@ -5,17 +5,11 @@
 
 #include <climits>
 
+#include "tests/support/ViewChecks.h"
 #include "tracking/ClampRectToScreen.h"
 #include "tracking/ViewGeometry.h"
 
 namespace {
-
-::testing::AssertionResult SameRect(const ViewRect& expected, const ViewRect& actual) {
-    if (RectEqual(expected, actual)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected {" << expected.x << "," << expected.y << "," << expected.width
-                                         << "," << expected.height << "}, got {" << actual.x << "," << actual.y << ","
-                                         << actual.width << "," << actual.height << "}";
-}
 
 TEST(CenteredViewRect, ShrinksTheWindowByTheZoomAroundTheSourceCentre) {
     ViewRect out{};

@@ -1,0 +1,23 @@
+#include "tests/support/MessagePump.h"
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void PumpFor(DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        Pump();
+        Sleep(10);
+    } while (GetTickCount() - start < ms);
+    Pump();
+}
+
+bool TakeStrayQuit() {
+    MSG m;
+    return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
