@@ -13,6 +13,7 @@
 #include "magnifier/MagWin.h"
 #include "settings/MagSettings.h"
 #include "tests/support/RegistrySandbox.h"
+#include "tests/support/StandInMagWin.h"
 #include "tracking/MagTracker.h"
 
 namespace {
@@ -44,14 +45,6 @@ public:
 
 private:
     void Log(const std::string& call) { calls.push_back(call); }
-};
-
-class StubMagWin : public MagWin {
-public:
-    explicit StubMagWin(Hook::EventDispatcher* hub) : MagWin(hub) {}
-    bool Render(RenderRequest&) override { return true; }
-    bool OnSourceChanged() override { return true; }
-    bool OnWindowChanged() override { return true; }
 };
 
 using Calls = std::vector<std::string>;
@@ -119,7 +112,7 @@ protected:
 
     RegistrySandbox reg_;
     Hook::EventDispatcher hub_;
-    StubMagWin magwin_{&hub_};
+    StandInMagWin magwin_{&hub_};
     MagTracker tracker_{&hub_, &magwin_};
     HotKeys hotKeys_{&hub_, &magwin_, &tracker_};
     RecordingCommand recorder_;
