@@ -102,16 +102,6 @@ void MagWin::SetCaretRect(const RECT& rect) {
     caretRect_ = rect;
 }
 
-RECT MagWin::FocusRect() const {
-    ScopedLock lock(rectLock_);
-    return focusRect_;
-}
-
-RECT MagWin::CaretRect() const {
-    ScopedLock lock(rectLock_);
-    return caretRect_;
-}
-
 POINT& MagWin::ScreenToImage(POINT& point) {
     ViewRect source = SourceRect();
     point.x -= source.x;

@@ -59,8 +59,6 @@ public:
     bool SetWindowRect(const ViewRect& rect, bool notify);
     ViewRect SourceRect() const;
     ViewRect WindowRect() const;
-    RECT FocusRect() const;
-    RECT CaretRect() const;
 
     // Computes the window rectangle (full screen, or the scaled window around
     // the pointer) and the source rectangle centred in it, as one step.
