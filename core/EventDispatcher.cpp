@@ -499,7 +499,7 @@ namespace Hook {
 LRESULT CALLBACK EventDispatcher::LowLevelKeyboardProc(int code, WPARAM message, LPARAM record) {
     auto* slot = static_cast<KeyboardHook*>(g_keyboardSlot.load());
     HHOOK hook = slot ? slot->hook : nullptr;
-    if (code != HC_ACTION || !slot) return CallNextHookEx(hook, code, message, record);
+    if (code != HC_ACTION || !slot || !slot->callback) return CallNextHookEx(hook, code, message, record);
     if (!slot->callback(slot->context, message, record)) return 1;  // swallowed
     return CallNextHookEx(hook, code, message, record);
 }
