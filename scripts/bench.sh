@@ -6,14 +6,8 @@ set -eu
 kv_install_deps
 kv_build x86_64
 build="$KV_ROOT/build/x86_64"
-cleanup() {
-    [ -n "${WINEPREFIX:-}" ] && "$KV_WINESERVER" -k 2>/dev/null || true
-    kv_stop_xvfb
-}
-trap cleanup EXIT
-kv_start_xvfb 24
-kv_ensure_prefix "$build/wineprefix"
-kv_wine_env "$build/wineprefix"
+trap kv_end_wine_session EXIT
+kv_begin_wine_session "$build/wineprefix" 24
 for b in render_bench follow_bench; do
     "$KV_WINE64" "$build/bench/$b.exe" | tr -d "\r"
 done

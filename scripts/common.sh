@@ -111,3 +111,24 @@ kv_stop_xvfb() {
     wait "$KV_XVFB_PID" 2>/dev/null || true
     KV_XVFB_PID=""
 }
+
+# A Wine session for a batch of programs in prefix $1 on a private Xvfb of
+# depth $2 (default 24): one persistent server for all of them, with Wine's
+# own service processes started up front, their output kept away from the
+# caller's pipes (started by the first program, they would inherit its output
+# and hold, say, ctest until the server ends).
+kv_begin_wine_session() {
+    kv_start_xvfb "${2:-24}"
+    kv_ensure_prefix "$1"
+    kv_wine_env "$1"
+    "$KV_WINESERVER" -p 2>/dev/null || true  # one may run already
+    "$KV_WINE64" reg.exe query 'HKCU\Software\Wine' >/dev/null 2>&1 </dev/null || true
+}
+
+kv_end_wine_session() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        "$KV_WINESERVER" -k 2>/dev/null || true
+        "$KV_WINESERVER" -w 2>/dev/null || true
+    fi
+    kv_stop_xvfb
+}
