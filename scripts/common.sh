@@ -81,28 +81,25 @@ kv_ensure_prefix() {
 }
 
 KV_XVFB_PID=""
-# Starts an Xvfb on the first free display number and exports DISPLAY.
-# Depth in $1 (default 24).
+# Starts an Xvfb on a free display number and exports DISPLAY. Depth in $1
+# (default 24). Xvfb picks the number itself (-displayfd), so several runs
+# started at once never end up sharing a display.
 kv_start_xvfb() {
-    local depth=${1:-24} n i
-    for n in $(seq 90 250); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "1280x1024x$depth" -nolisten tcp >/dev/null 2>&1 &
-        KV_XVFB_PID=$!
-        for i in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            kill -0 "$KV_XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$KV_XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            return 0
-        fi
+    local depth=${1:-24} fifo n=""
+    fifo=$(mktemp -u /tmp/kv-xvfb.XXXXXX)
+    mkfifo "$fifo"
+    Xvfb -displayfd 9 -screen 0 "1280x1024x$depth" -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
+    KV_XVFB_PID=$!
+    # The read ends with the number, or at end of file if Xvfb gives up.
+    read -r -t 20 n <"$fifo" || true
+    rm -f "$fifo"
+    if [ -z "$n" ] || ! kill -0 "$KV_XVFB_PID" 2>/dev/null; then
         kill "$KV_XVFB_PID" 2>/dev/null || true
         KV_XVFB_PID=""
-    done
-    echo "no free X display found" >&2
-    return 1
+        echo "no X display could be started" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
 }
 
 kv_stop_xvfb() {
