@@ -1,5 +1,11 @@
 #include "framework/CString.h"
 
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/AfxModule.h"
 
 void AfxThrowMemoryException() { throw CMemoryException(); }
 
@@ -78,4 +84,42 @@ CString operator+(const wchar_t* a, const CString& b) {
     CString r(a);
     r += b;
     return r;
+}
+
+bool CString::LoadFromResource(unsigned id) {
+    // With a zero length LoadStringW hands out the resource's own characters,
+    // which carry no terminator: no buffer size to guess.
+    const wchar_t* text = nullptr;
+    int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || !text) {
+        text_.clear();
+        return false;
+    }
+    text_.assign(text, static_cast<size_t>(length));
+    return true;
+}
+
+void CString::Format(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    FormatV(format, args);
+    va_end(args);
+}
+
+void CString::FormatV(const wchar_t* format, va_list args) {
+    text_.clear();
+    if (!format) return;
+    // _vsnwprintf is the runtime's wide formatter (%s wide); it reports a
+    // result that does not fit as -1, so the buffer grows until it does.
+    for (size_t capacity = 256; capacity <= (1u << 20); capacity *= 2) {
+        std::vector<wchar_t, FrameworkAllocator<wchar_t>> buffer(capacity);
+        va_list copy;
+        va_copy(copy, args);
+        int n = _vsnwprintf(buffer.data(), capacity, format, copy);
+        va_end(copy);
+        if (n >= 0 && static_cast<size_t>(n) < capacity) {
+            text_.assign(buffer.data(), static_cast<size_t>(n));
+            return;
+        }
+    }
 }

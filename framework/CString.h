@@ -2,6 +2,7 @@
 // The framework's wide string: a value type with the handful of operations the
 // registry objects and the control panel use. Allocation failure raises
 // CMemoryException.
+#include <cstdarg>
 #include <string>
 
 #include "framework/FrameworkAllocator.h"
@@ -37,6 +38,16 @@ public:
     CString& operator+=(const CString& other);
     CString& operator+=(const wchar_t* other);
     CString& operator+=(wchar_t ch);
+
+    // Replaces the text by string resource id of the module's own resources.
+    // False, with an empty text, when the string does not exist.
+    bool LoadFromResource(unsigned id);
+
+    // printf-style formatting by the C runtime's wide rules, where %s takes a
+    // wide string: the format strings come from string resources and are
+    // given wide arguments. Unlike C99's swprintf, which reads %s as narrow.
+    void Format(const wchar_t* format, ...);
+    void FormatV(const wchar_t* format, va_list args);
 
     friend bool operator==(const CString& a, const CString& b) { return a.text_ == b.text_; }
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }

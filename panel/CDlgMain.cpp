@@ -1,0 +1,328 @@
+#include "panel/CDlgMain.h"
+
+#include "framework/AfxModule.h"
+#include "framework/AfxShell.h"
+#include "framework/CString.h"
+#include "magnifier/IMagCommand.h"
+#include "panel/CDlgAbout.h"
+#include "panel/CkvguiApp.h"
+#include "panel/HighContrast.h"
+#include "panel/PanelMessages.h"
+#include "panel/PanelSettings.h"
+#include "resources/kvgui_resource.h"
+
+namespace {
+
+// Icon slots (0-based), as loaded by OnInitDialog.
+enum IconSlot {
+    kSmallIcon = 0,
+    kLargeIcon = 2,
+    kRunning = 4,
+    kPaused = 5,
+    kZoomIn = 6,
+    kZoomOut = 8,
+    kCursorOn = 10,
+    kCursorOff = 11,
+    kFocusOn = 12,
+    kFocusOff = 13,
+    kCaretOn = 14,
+    kCaretOff = 15,
+    kFullScreen = 16,
+    kWindowMode = 17,
+};
+
+struct IconLoad {
+    int slot;
+    WORD resource;
+    int size;
+};
+
+const IconLoad kIcons[] = {
+    {kSmallIcon, IDI_PROGRAM, 16},   {kLargeIcon, IDI_PROGRAM, 32},     {kRunning, IDI_RUNNING, 64},
+    {kPaused, IDI_PAUSED, 64},       {kZoomIn, IDI_ZOOMIN, 32},         {kZoomOut, IDI_ZOOMOUT, 32},
+    {kCursorOn, IDI_CURSOR_ON, 48},  {kCursorOff, IDI_CURSOR_OFF, 48},  {kFocusOn, IDI_FOCUS_ON, 48},
+    {kFocusOff, IDI_FOCUS_OFF, 48},  {kCaretOn, IDI_CARET_ON, 48},      {kCaretOff, IDI_CARET_OFF, 48},
+    {kFullScreen, IDI_FULLSCREEN, 48}, {kWindowMode, IDI_WINDOW, 48},
+};
+
+const int kNoNotice = -1;
+
+// The Options menu's switches: the registry value each toggles, its default
+// and the change announced to the magnifier.
+struct Switch {
+    UINT command;
+    const wchar_t* name;
+    DWORD defaultValue;
+    int kind;
+};
+
+const Switch kSwitches[] = {
+    {ID_HIDE_SYS_CURSOR, L"HideSysCursor", 1, kSettingHideSysCursor},
+    {ID_HIDE_MINIMIZE, L"HideMinimize", 0, kNoNotice},
+    {ID_MEM_CACHE, L"UseMemCache", 0, kSettingUseMemCache},
+    {ID_INVERT_COLORS, L"InvertColors", 0, kSettingInvertColors},
+};
+
+const wchar_t kMaxFrameRate[] = L"MaxFrameRate";
+const DWORD kDefaultFrameRate = 30;
+
+struct Preset {
+    UINT command;
+    DWORD rate;
+};
+
+const Preset kPresets[] = {{ID_PERF_HIGH, 30}, {ID_PERF_AVERAGE, 20}, {ID_PERF_POOR, 10}};
+
+const Switch* SwitchFor(UINT command) {
+    for (const Switch& s : kSwitches) {
+        if (s.command == command) return &s;
+    }
+    return nullptr;
+}
+
+UINT CheckedIf(bool on) { return MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED); }
+
+}  // namespace
+
+CDlgMain::CDlgMain(IMagCommand* command) : CDialog(IDD_MAIN, nullptr), command_(command) {}
+
+CDlgMain::~CDlgMain() {
+    for (HICON& icon : icons_) {
+        if (icon) DestroyIcon(icon);
+        icon = nullptr;
+    }
+    // The tray member goes after this body, and removes the icon with it.
+}
+
+BOOL CDlgMain::OnInitDialog() {
+    CDialog::OnInitDialog();
+    HINSTANCE instance = AfxGetResourceHandle();
+    for (const IconLoad& load : kIcons) {
+        icons_[load.slot] = static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(load.resource), IMAGE_ICON, load.size, load.size, 0));
+    }
+    ShowButton(IDC_ZOOMIN, icons_[kZoomIn], false);
+    ShowButton(IDC_ZOOMOUT, icons_[kZoomOut], false);
+    ShowButton(IDC_PAUSE, icons_[kRunning], false);
+    ShowButton(IDC_HILIGHT_CURSOR, icons_[kCursorOn], false);
+    ShowButton(IDC_HILIGHT_CARET, icons_[kCaretOn], false);
+    ShowButton(IDC_HILIGHT_FOCUS, icons_[kFocusOn], false);
+    ShowButton(IDC_FULLSCREEN, icons_[kFullScreen], false);
+    SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_[kSmallIcon]));
+    SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_[kLargeIcon]));
+
+    if (!trayMessage_) {
+        trayMessage_ = RegisterWindowMessageW(L"KOVAX.Message.TrayIcon");
+        if (trayMessage_ && tray_.Create(instance, GetSafeHwnd(), trayMessage_, icons_[kSmallIcon])) {
+            tray_.SetMenuDefaultItem();
+        }
+    }
+    return TRUE;
+}
+
+void CDlgMain::ShowButton(int id, HICON icon, bool checked) {
+    HWND button = GetDlgItem(id);
+    if (!button) return;
+    SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    if (id != IDC_ZOOMIN && id != IDC_ZOOMOUT) SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CDlgMain::UpdateControls() {
+    CString format;
+    format.LoadFromResource(IDS_CAPTION_FORMAT);
+    CString caption;
+    caption.Format(format, command_->GetZoom());
+    SetWindowTextW(GetSafeHwnd(), caption);
+
+    bool running = command_->IsRunning() != 0;
+    ShowButton(IDC_PAUSE, icons_[running ? kRunning : kPaused], running);
+    bool cursor = command_->GetHilightCursorShow() != 0;
+    ShowButton(IDC_HILIGHT_CURSOR, icons_[cursor ? kCursorOn : kCursorOff], cursor);
+    bool caret = command_->GetHilightCaretShow() != 0;
+    ShowButton(IDC_HILIGHT_CARET, icons_[caret ? kCaretOn : kCaretOff], caret);
+    bool focus = command_->GetHilightFocusShow() != 0;
+    ShowButton(IDC_HILIGHT_FOCUS, icons_[focus ? kFocusOn : kFocusOff], focus);
+    bool full = command_->GetFullScreen() != 0;
+    ShowButton(IDC_FULLSCREEN, icons_[full ? kFullScreen : kWindowMode], full);
+}
+
+bool CDlgMain::OnCommand(UINT id, UINT code) {
+    if (code != 0) return false;  // only clicks and menu choices
+    switch (id) {
+        case IDC_PAUSE:
+            // The paused picture at once; the update that follows shows the real state.
+            SendMessageW(GetDlgItem(IDC_PAUSE), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_[kPaused]));
+            command_->StartStop();
+            return true;
+        case IDC_ZOOMIN:
+            command_->ZoomIn();
+            return true;
+        case IDC_ZOOMOUT:
+            command_->ZoomOut();
+            return true;
+        case IDC_HILIGHT_CURSOR:
+            command_->SetHilightCursorShow(!command_->GetHilightCursorShow());
+            return true;
+        case IDC_HILIGHT_CARET:
+            command_->SetHilightCaretShow(!command_->GetHilightCaretShow());
+            return true;
+        case IDC_HILIGHT_FOCUS:
+            command_->SetHilightFocusShow(!command_->GetHilightFocusShow());
+            return true;
+        case IDC_FULLSCREEN:
+            command_->ToggleFullScreen();
+            return true;
+        case ID_APP_ABOUT:
+            ShowAbout();
+            return true;
+        case ID_APP_EXIT:
+            OnCancel();
+            return true;
+        case ID_VISIT_WEBSITE:
+            OpenAddress(IDS_HOME_PAGE);
+            return true;
+        case ID_CHECK_UPDATES:
+            OpenAddress(IDS_DOWNLOAD_PAGE);
+            return true;
+        case ID_SHOW_MAIN:
+            ShowWindow(SW_RESTORE);
+            return true;
+        case ID_HIGH_CONTRAST:
+            FlipHighContrast();
+            return true;
+        default:
+            break;
+    }
+    if (SwitchFor(id)) {
+        ToggleSetting(id);
+        return true;
+    }
+    for (const Preset& preset : kPresets) {
+        if (preset.command != id) continue;
+        WritePanelSetting(kMaxFrameRate, kDefaultFrameRate, preset.rate);
+        command_->OnSettingChanged(kSettingMaxFrameRate, 0);
+        return true;
+    }
+    return false;
+}
+
+void CDlgMain::ToggleSetting(UINT command) {
+    const Switch* s = SwitchFor(command);
+    DWORD current = ReadPanelSetting(s->name, s->defaultValue);
+    WritePanelSetting(s->name, s->defaultValue, current == 0 ? 1 : 0);
+    if (s->kind != kNoNotice) command_->OnSettingChanged(s->kind, 0);
+}
+
+void CDlgMain::OpenAddress(UINT stringId) {
+    CString address;
+    address.LoadFromResource(stringId);
+    AfxShellOpen(address);  // a failure shows nothing
+}
+
+void CDlgMain::FlipHighContrast() {
+    HIGHCONTRASTW record{};
+    record.cbSize = sizeof(record);
+    // Without the current state a flip could switch the wrong way.
+    if (!CallHighContrast(SPI_GETHIGHCONTRAST, &record, 0)) return;
+    record.dwFlags ^= HCF_HIGHCONTRASTON;
+    CallHighContrast(SPI_SETHIGHCONTRAST, &record, SPIF_SENDCHANGE);
+}
+
+void CDlgMain::ShowAbout() {
+    if (showingAbout_ || theApp.Closing()) return;
+    showingAbout_ = true;
+    CDlgAbout about(GetSafeHwnd());
+    about.DoModal();
+    showingAbout_ = false;
+}
+
+void CDlgMain::OnCancel() {
+    if (askingToQuit_ || theApp.Closing()) return;
+    CString question;
+    question.LoadFromResource(IDS_QUIT_QUESTION);
+    CString title;
+    title.LoadFromResource(IDS_APP_TITLE);
+    askingToQuit_ = true;
+    int answer = MessageBoxW(GetSafeHwnd(), question, title, MB_YESNO | MB_ICONQUESTION);
+    askingToQuit_ = false;
+    // When the program closes the panel itself, its quit message ends the
+    // box: there is nothing to ask the program then.
+    if (answer != IDYES || theApp.Closing()) return;
+    command_->Exit();
+    PostQuitMessage(0);
+}
+
+bool CDlgMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    if (message == g_updateUiMessage && message) {
+        UpdateControls();
+        return true;
+    }
+    if (message == trayMessage_ && message) {
+        result = OnTrayMessage(wParam, lParam);
+        return true;
+    }
+    switch (message) {
+        case kClosePanelMessage:
+            if (!theApp.Closing()) return true;  // not from kvgui_Uninit
+            // A quit message does not end an open menu: end it first.
+            EndMenu();
+            PostQuitMessage(0);
+            return true;
+        case WM_INITMENUPOPUP:
+            if (theApp.Closing()) {
+                EndMenu();
+                return true;
+            }
+            OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+            return true;
+        case WM_SYSCOMMAND:
+            return OnSysCommand(wParam, lParam);
+        default:
+            return false;
+    }
+}
+
+LRESULT CDlgMain::OnTrayMessage(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(lParam) != WM_RBUTTONUP) return tray_.OnTrayNotification(wParam, lParam);
+    if (theApp.Closing()) return 0;
+    HMENU menu = LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_TRAYMENU));
+    if (!menu) return 0;
+    HMENU popup = GetSubMenu(menu, 0);
+    LRESULT shown = popup && wParam == IDR_TRAYMENU ? tray_.ShowPopupMenu(popup) : 0;
+    DestroyMenu(menu);
+    return shown;
+}
+
+void CDlgMain::OnInitMenuPopup(HMENU popup) {
+    HMENU options = GetSubMenu(GetMenu(GetSafeHwnd()), 1);
+    if (!popup || !options) return;
+    if (popup == options) {
+        for (const Switch& s : kSwitches) {
+            if (s.command == ID_MEM_CACHE) continue;  // in the performance submenu
+            CheckMenuItem(popup, s.command, CheckedIf(ReadPanelSetting(s.name, s.defaultValue) != 0));
+        }
+        HIGHCONTRASTW record{};
+        record.cbSize = sizeof(record);
+        bool high = CallHighContrast(SPI_GETHIGHCONTRAST, &record, 0) && (record.dwFlags & HCF_HIGHCONTRASTON);
+        CheckMenuItem(popup, ID_HIGH_CONTRAST, CheckedIf(high));
+    } else if (popup == GetSubMenu(options, 6)) {
+        const Switch* cache = SwitchFor(ID_MEM_CACHE);
+        CheckMenuItem(popup, cache->command, CheckedIf(ReadPanelSetting(cache->name, cache->defaultValue) != 0));
+        DWORD rate = ReadPanelSetting(kMaxFrameRate, kDefaultFrameRate);
+        CheckMenuItem(popup, ID_PERF_HIGH, CheckedIf(rate >= 30));
+        CheckMenuItem(popup, ID_PERF_AVERAGE, CheckedIf(rate >= 20 && rate < 30));
+        CheckMenuItem(popup, ID_PERF_POOR, CheckedIf(rate < 20));
+    }
+}
+
+bool CDlgMain::OnSysCommand(WPARAM command, LPARAM lParam) {
+    // The low four bits belong to the system.
+    if ((command & 0xFFF0) != SC_MINIMIZE) return false;
+    // Hidden, the dialog can only come back through the tray icon: hide it
+    // only while there is one.
+    if (!ReadPanelSetting(L"HideMinimize", 0) || !tray_.IsShown()) return false;
+    DefWindowProcW(GetSafeHwnd(), WM_SYSCOMMAND, command, lParam);
+    ShowWindow(SW_HIDE);
+    return true;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The control panel's main window: a modeless dialog with a menu bar, seven
+// icon buttons and the tray icon. Its commands go to the magnifier through
+// IMagCommand; it redraws its caption and buttons only when the magnifier
+// posts "KVGUI_WM_UPDATEUI" back. Created, run and deleted on the panel's UI
+// thread.
+#include <windows.h>
+
+#include "framework/CDialog.h"
+#include "panel/CSystemTray.h"
+
+class IMagCommand;
+
+class CDlgMain : public CDialog {
+public:
+    explicit CDlgMain(IMagCommand* command);
+    ~CDlgMain() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}  // Enter does nothing
+    void OnCancel() override;  // the quit question
+    bool OnCommand(UINT id, UINT code) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    enum { kIconSlots = 18 };
+
+    void UpdateControls();
+    void ShowButton(int id, HICON icon, bool checked);
+    LRESULT OnTrayMessage(WPARAM wParam, LPARAM lParam);
+    void OnInitMenuPopup(HMENU popup);
+    bool OnSysCommand(WPARAM command, LPARAM lParam);
+    void ToggleSetting(UINT command);
+    void OpenAddress(UINT stringId);
+    void FlipHighContrast();
+    void ShowAbout();
+
+    IMagCommand* command_;
+    HICON icons_[kIconSlots] = {};
+    UINT trayMessage_ = 0;
+    CSystemTray tray_;
+    // Guards against a second quit question or About box opened from the
+    // tray while the first is still up.
+    bool askingToQuit_ = false;
+    bool showingAbout_ = false;
+};

@@ -1,0 +1,150 @@
+#include "panel/CSystemTray.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+#include "panel/PanelMessages.h"
+#include "resources/kvgui_resource.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"TrayIconClass";
+const wchar_t kTip[] = L"KOVAX";
+
+// The one live tray, found by the hidden window's procedure.
+CSystemTray* g_liveTray = nullptr;
+// Longest tip, in characters; set by Create.
+size_t g_maxTipLength = 0;
+
+void RegisterTrayClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);  // a second registration in the process fails harmlessly
+}
+
+}  // namespace
+
+CSystemTray::CSystemTray() {
+    g_liveTray = this;
+    ZeroMemory(&record_, sizeof(record_));
+}
+
+CSystemTray::~CSystemTray() {
+    wanted_ = 0;
+    if (enabled_ && everAdded_) {
+        record_.uFlags = 0;
+        if (Shell_NotifyIconW(NIM_DELETE, &record_)) hidden_ = removed_ = 1;
+    }
+    if (hiddenWindow_) DestroyWindow(hiddenWindow_);
+    hiddenWindow_ = nullptr;
+    if (g_liveTray == this) g_liveTray = nullptr;
+}
+
+bool CSystemTray::Create(HINSTANCE instance, HWND target, UINT message, HICON icon) {
+    enabled_ = LOBYTE(LOWORD(GetVersion())) >= 4 ? 1 : 0;
+    if (!enabled_) return false;
+
+    g_maxTipLength = 128;
+    instance_ = instance;
+    RegisterTrayClass(instance, WindowProc);
+    hiddenWindow_ = CreateWindowExW(0, kClassName, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+
+    record_.cbSize = sizeof(record_);
+    record_.hWnd = target;
+    record_.uID = IDR_TRAYMENU;
+    record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record_.uCallbackMessage = message;
+    record_.hIcon = icon;
+    // The tip keeps room for its terminator.
+    size_t tipLength = std::min({g_maxTipLength, std::size(record_.szTip) - 1, std::wcslen(kTip)});
+    std::wmemcpy(record_.szTip, kTip, tipLength);
+    record_.szTip[tipLength] = L'\0';
+
+    hidden_ = 0;
+    targetWindow_ = record_.hWnd;
+    creationFlags_ = record_.uFlags;
+    wanted_ = 1;
+
+    bool added = Shell_NotifyIconW(NIM_ADD, &record_) != FALSE;
+    hidden_ = removed_ = added ? 0 : 1;
+    if (added) everAdded_ = true;
+    return added;
+}
+
+void CSystemTray::OnTaskbarCreated() {
+    if (!wanted_) return;
+    record_.uFlags = creationFlags_;
+    bool shown = Shell_NotifyIconW(NIM_ADD, &record_) != FALSE;
+    // A shell that still holds our icon refuses the add; bring it up to date.
+    if (!shown && everAdded_) shown = Shell_NotifyIconW(NIM_MODIFY, &record_) != FALSE;
+    hidden_ = removed_ = shown ? 0 : 1;
+    if (shown) everAdded_ = true;
+}
+
+bool CSystemTray::SetMenuDefaultItem() {
+    if (defaultCommand_ == ID_SHOW_MAIN && !defaultByPosition_) return true;
+    HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU));
+    if (!menu) return false;
+    bool found = GetSubMenu(menu, 0) != nullptr;
+    DestroyMenu(menu);
+    if (!found) return false;
+    defaultCommand_ = ID_SHOW_MAIN;
+    defaultByPosition_ = 0;
+    return true;
+}
+
+bool CSystemTray::DefaultCommand(UINT& command) const {
+    if (!defaultByPosition_) {
+        command = defaultCommand_;
+        return true;
+    }
+    HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU));
+    if (!menu) return false;
+    HMENU popup = GetSubMenu(menu, 0);
+    UINT id = popup ? GetMenuItemID(popup, static_cast<int>(defaultCommand_)) : static_cast<UINT>(-1);
+    DestroyMenu(menu);
+    if (id == static_cast<UINT>(-1)) return false;
+    command = id;
+    return true;
+}
+
+LRESULT CSystemTray::OnTrayNotification(WPARAM iconId, LPARAM mouseMessage) {
+    if (iconId != record_.uID) return 0;
+    HWND window = targetWindow_ ? targetWindow_ : record_.hWnd;
+    if (!window) return 0;
+    if (LOWORD(mouseMessage) == WM_LBUTTONDBLCLK) {
+        UINT command = 0;
+        if (!DefaultCommand(command)) return 0;
+        SetForegroundWindow(record_.hWnd);
+        SendMessageW(window, WM_COMMAND, command, 0);
+    }
+    return 1;
+}
+
+bool CSystemTray::ShowPopupMenu(HMENU menu) {
+    HWND window = targetWindow_ ? targetWindow_ : record_.hWnd;
+    if (!window) return false;
+    POINT at{};
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere; the null message afterwards lets it go for good.
+    SetForegroundWindow(record_.hWnd);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, window, nullptr);
+    PostMessageW(record_.hWnd, WM_NULL, 0, 0);
+    return true;
+}
+
+LRESULT CALLBACK CSystemTray::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_liveTray && window == g_liveTray->hiddenWindow_ && g_taskbarCreatedMessage &&
+        message == g_taskbarCreatedMessage) {
+        g_liveTray->OnTaskbarCreated();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

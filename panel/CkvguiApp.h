@@ -1,0 +1,48 @@
+#pragma once
+// The control panel's application object and its UI thread. kvgui_Init and
+// kvgui_Uninit run on the program's main thread, kvgui_Update on any thread;
+// the dialog, the tray icon, the About box and every IMagCommand call of the
+// panel run on the UI thread.
+#include <windows.h>
+
+#include <atomic>
+
+#include "framework/CWinApp.h"
+
+class IMagCommand;
+class CDlgMain;
+
+class CkvguiApp : public CWinApp {
+public:
+    CkvguiApp() = default;
+    BOOL InitInstance() override { return CWinApp::InitInstance(); }
+
+    // Starts the UI thread and waits until it has the dialog up or has given
+    // up; does nothing while a panel runs.
+    void StartUiThread(IMagCommand* magCommand);
+    // Ends the UI thread, whatever it has open, and waits for it.
+    void StopUiThread();
+    // Asks the dialog to refresh; never waits, never touches the dialog object.
+    void PostUpdate() const;
+    // True from the start of StopUiThread until the next start: the panel is
+    // going and opens nothing new.
+    bool Closing() const { return closing.load(); }
+
+    IMagCommand* command = nullptr;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    // Owned by the UI thread: cleared before the dialog goes.
+    std::atomic<CDlgMain*> dialog{nullptr};
+    HANDLE ready = nullptr;
+
+private:
+    static DWORD WINAPI UiThreadProc(LPVOID parameter);
+    DWORD RunControlPanel();
+
+    // The dialog's window, kept apart from the object, so that a post from
+    // another thread never reads an object that is being deleted.
+    std::atomic<HWND> dialogWindow{nullptr};
+    std::atomic<bool> closing{false};
+};
+
+extern CkvguiApp theApp;
