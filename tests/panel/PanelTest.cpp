@@ -1,0 +1,395 @@
+// The control panel as the program sees it: kvgui.dll loaded for real, given
+// a recording command object, its windows driven with messages from the
+// test's thread while the panel's own thread serves them.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "resources/kvgui_resource.h"
+#include "tests/support/PanelHost.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/Watchdog.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+const wchar_t kKey[] = L"Software\\KOVAX";
+
+class PanelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Panel().init && Panel().uninit && Panel().update) << "kvgui.dll or its exports are missing";
+        sandbox_ = std::make_unique<RegistrySandbox>();
+        {
+            std::lock_guard<std::mutex> guard(g_system.lock);
+            g_system.opened.clear();
+            g_system.setCalls.clear();
+            g_system.highContrastFlags = 0;
+        }
+        command_.update = Panel().update;
+        Start();
+    }
+    void TearDown() override {
+        Uninit();
+        sandbox_.reset();
+    }
+
+    void Start() {
+        ASSERT_EQ(1, Panel().init(&command_));
+        dialog_ = FindPanelDialog();
+        ASSERT_NE(nullptr, dialog_);
+        EXPECT_TRUE(IsWindowVisible(dialog_)) << "kvgui_Init returned before the dialog was shown";
+    }
+    // Returns promptly whatever the panel has open; the deadline only catches a hang.
+    void Uninit() {
+        StepDeadline deadline("kvgui_Uninit", 5000);
+        Panel().uninit();
+    }
+
+    void Command(UINT id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // For commands that open something modal on the panel's thread.
+    void PostCommand(UINT id) { PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void Tray(UINT mouseMessage) {
+        PostMessageW(dialog_, RegisterWindowMessageW(L"KOVAX.Message.TrayIcon"), IDR_TRAYMENU, mouseMessage);
+    }
+    // A REG_DWORD under the program's key; anything else reads as 0xDEADBEEF.
+    DWORD Stored(const wchar_t* name) {
+        RegistrySandbox::Stored s = sandbox_->Get(kKey, name);
+        return s.type == REG_DWORD ? s.AsDword() : 0xDEADBEEF;
+    }
+    bool Checked(HMENU menu, UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+    void Opening(HMENU popup, int position) {
+        SendMessageW(dialog_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE));
+    }
+    HWND QuitQuestion() {
+        return WaitForWindow([&] { return FindOwnedDialog(dialog_, ResourceString(IDS_APP_TITLE)); });
+    }
+    HWND AboutBox(const std::wstring& caption) {
+        return WaitForWindow([&] { return FindOwnedDialog(dialog_, caption); });
+    }
+    void Answer(HWND box, int button) {
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    }
+    LRESULT Image(int id) { return SendDlgItemMessageW(dialog_, id, BM_GETIMAGE, IMAGE_ICON, 0); }
+    LRESULT Check(int id) { return SendDlgItemMessageW(dialog_, id, BM_GETCHECK, 0, 0); }
+
+    RecordingCommand command_;
+    std::unique_ptr<RegistrySandbox> sandbox_;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(PanelTest, ButtonsGiveTheirCommands) {
+    command_.cursor = 1;
+    for (UINT id : {IDC_ZOOMIN, IDC_ZOOMOUT, IDC_HILIGHT_CURSOR, IDC_HILIGHT_CARET, IDC_HILIGHT_FOCUS, IDC_FULLSCREEN}) {
+        Command(id);
+    }
+    EXPECT_EQ((Calls{"ZoomIn", "ZoomOut", "SetHilightCursorShow 0", "SetHilightCaretShow 1", "SetHilightFocusShow 1",
+                     "ToggleFullScreen"}),
+              command_.Calls());
+}
+
+TEST_F(PanelTest, UpdatesShowTheRealStateAndPauseShowsPausedAtOnce) {
+    command_.cursor = 1;
+    command_.caret = 1;
+    command_.fullScreen = 0;
+    Panel().update();
+    ASSERT_TRUE(WaitFor([&] { return Check(IDC_PAUSE) == BST_CHECKED; }));
+    EXPECT_EQ(BST_CHECKED, Check(IDC_HILIGHT_CURSOR));
+    EXPECT_EQ(BST_CHECKED, Check(IDC_HILIGHT_CARET));
+    EXPECT_EQ(BST_UNCHECKED, Check(IDC_HILIGHT_FOCUS));
+    EXPECT_EQ(BST_UNCHECKED, Check(IDC_FULLSCREEN));
+    LRESULT runningImage = Image(IDC_PAUSE);
+
+    command_.update = nullptr;  // what the click alone shows
+    Command(IDC_PAUSE);
+    EXPECT_EQ(Calls{"StartStop"}, command_.Calls());
+    LRESULT pausedImage = Image(IDC_PAUSE);
+    EXPECT_NE(runningImage, pausedImage);
+
+    Panel().update();  // still running after all
+    EXPECT_TRUE(WaitFor([&] { return Image(IDC_PAUSE) == runningImage; }));
+    command_.running = 0;
+    Panel().update();
+    EXPECT_TRUE(WaitFor([&] { return Image(IDC_PAUSE) == pausedImage && Check(IDC_PAUSE) == BST_UNCHECKED; }));
+}
+
+TEST_F(PanelTest, OptionSwitchesFlipTheirValueWhateverIsStored) {
+    struct Switch {
+        UINT id;
+        const wchar_t* name;
+        DWORD fromDefault;
+        const char* notice;
+    };
+    const Switch switches[] = {
+        {ID_HIDE_SYS_CURSOR, L"HideSysCursor", 0, "OnSettingChanged 0 0"},
+        {ID_HIDE_MINIMIZE, L"HideMinimize", 1, nullptr},
+        {ID_MEM_CACHE, L"UseMemCache", 1, "OnSettingChanged 1 0"},
+        {ID_INVERT_COLORS, L"InvertColors", 1, "OnSettingChanged 3 0"},
+    };
+    for (const Switch& s : switches) {
+        SCOPED_TRACE(testing::Message() << "command " << s.id);
+        command_.Clear();
+        Command(s.id);  // absent: flips the default
+        EXPECT_EQ(s.fromDefault, Stored(s.name));
+        sandbox_->SetDword(kKey, s.name, 2);  // any nonzero number is on
+        Command(s.id);
+        EXPECT_EQ(0u, Stored(s.name));
+        sandbox_->SetText(kKey, s.name, L"1");  // 4 bytes, but text: the default stands
+        Command(s.id);
+        EXPECT_EQ(s.fromDefault, Stored(s.name));
+        EXPECT_EQ(s.notice ? 3u : 0u, command_.Calls().size());
+        if (s.notice) {
+            EXPECT_EQ(3u, command_.Count(s.notice));
+        }
+    }
+}
+
+TEST_F(PanelTest, PresetsWriteTheirFrameRateAndAnnounceIt) {
+    sandbox_->SetText(kKey, L"MaxFrameRate", L"30");
+    const std::pair<UINT, DWORD> presets[] = {{ID_PERF_HIGH, 30}, {ID_PERF_POOR, 10}, {ID_PERF_AVERAGE, 20}};
+    for (const auto& preset : presets) {
+        Command(preset.first);
+        EXPECT_EQ(preset.second, Stored(L"MaxFrameRate"));
+    }
+    EXPECT_EQ(3u, command_.Count("OnSettingChanged 2 0"));
+}
+
+TEST_F(PanelTest, MenusMarkWhatTheRegistryHolds) {
+    HMENU options = GetSubMenu(GetMenu(dialog_), 1);
+    HMENU performance = GetSubMenu(options, 6);
+    ASSERT_TRUE(options && performance);
+
+    Opening(options, 1);  // nothing stored, high contrast off
+    Opening(performance, 6);
+    EXPECT_TRUE(Checked(options, ID_HIDE_SYS_CURSOR));
+    EXPECT_FALSE(Checked(options, ID_HIDE_MINIMIZE) || Checked(options, ID_INVERT_COLORS) ||
+                 Checked(options, ID_HIGH_CONTRAST) || Checked(performance, ID_MEM_CACHE));
+
+    sandbox_->SetDword(kKey, L"HideSysCursor", 0);
+    sandbox_->SetDword(kKey, L"HideMinimize", 1);
+    sandbox_->SetDword(kKey, L"InvertColors", 2);
+    sandbox_->SetDword(kKey, L"UseMemCache", 1);
+    g_system.highContrastFlags = HCF_HIGHCONTRASTON;
+    Opening(options, 1);
+    Opening(performance, 6);
+    EXPECT_FALSE(Checked(options, ID_HIDE_SYS_CURSOR));
+    EXPECT_TRUE(Checked(options, ID_HIDE_MINIMIZE) && Checked(options, ID_INVERT_COLORS) &&
+                Checked(options, ID_HIGH_CONTRAST) && Checked(performance, ID_MEM_CACHE));
+
+    const std::pair<DWORD, UINT> rates[] = {{0, ID_PERF_POOR},     {19, ID_PERF_POOR}, {20, ID_PERF_AVERAGE},
+                                            {29, ID_PERF_AVERAGE}, {30, ID_PERF_HIGH}, {100, ID_PERF_HIGH}};
+    auto marked = [&] {
+        Opening(performance, 6);
+        std::vector<UINT> on;
+        for (UINT id : {ID_PERF_HIGH, ID_PERF_AVERAGE, ID_PERF_POOR}) {
+            if (Checked(performance, id)) on.push_back(id);
+        }
+        return on;
+    };
+    for (const auto& rate : rates) {
+        sandbox_->SetDword(kKey, L"MaxFrameRate", rate.first);
+        EXPECT_EQ(std::vector<UINT>{rate.second}, marked()) << "MaxFrameRate " << rate.first;
+    }
+    // A text whose four bytes would read as 20: the default, 30, stands.
+    sandbox_->SetText(kKey, L"MaxFrameRate", std::wstring(1, wchar_t(20)));
+    EXPECT_EQ(std::vector<UINT>{ID_PERF_HIGH}, marked());
+}
+
+TEST_F(PanelTest, HighContrastAndWebPagesGoThroughTheSystem) {
+    g_system.highContrastFlags = HCF_HIGHCONTRASTON | HCF_AVAILABLE;
+    Command(ID_HIGH_CONTRAST);
+    Command(ID_VISIT_WEBSITE);
+    Command(ID_CHECK_UPDATES);
+    std::lock_guard<std::mutex> guard(g_system.lock);
+    ASSERT_EQ(1u, g_system.setCalls.size());
+    EXPECT_EQ(static_cast<DWORD>(HCF_AVAILABLE), g_system.setCalls[0].dwFlags);
+    EXPECT_EQ(sizeof(HIGHCONTRASTW), g_system.setCalls[0].cbSize);
+    EXPECT_EQ((std::vector<std::wstring>{L"https://kovax.example/", L"https://kovax.example/download/"}),
+              g_system.opened);
+}
+
+TEST_F(PanelTest, EnterDoesNothingEscAsksAndNoKeepsThePanel) {
+    HWND pause = GetDlgItem(dialog_, IDC_PAUSE);
+    PostMessageW(pause, WM_KEYDOWN, VK_RETURN, 0);
+    PostCommand(IDC_ZOOMIN);  // served after the key
+    ASSERT_TRUE(WaitFor([&] { return command_.Count("ZoomIn") == 1; }));
+    EXPECT_EQ(Calls{"ZoomIn"}, command_.Calls());
+    EXPECT_EQ(nullptr, FindOwnedDialog(dialog_, ResourceString(IDS_APP_TITLE)));
+
+    PostMessageW(pause, WM_KEYDOWN, VK_ESCAPE, 0);
+    HWND box = QuitQuestion();
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(ResourceString(IDS_QUIT_QUESTION), WindowText(GetDlgItem(box, 0xFFFF)));
+    Answer(box, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    Command(IDC_ZOOMOUT);
+    EXPECT_EQ((Calls{"ZoomIn", "ZoomOut"}), command_.Calls());
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+}
+
+TEST_F(PanelTest, CloseBoxAsksAndYesEndsTheProgramOnce) {
+    PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    HWND box = QuitQuestion();
+    ASSERT_NE(nullptr, box);
+    PostCommand(ID_APP_EXIT);  // the tray's Exit while the question is up asks nothing more
+    Answer(box, IDYES);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog_); })) << "the panel's loop did not end";
+    EXPECT_EQ(Calls{"Exit"}, command_.Calls());
+}
+
+TEST_F(PanelTest, MinimiseHidesOnlyWithHideMinimizeAndTheTrayBringsItBack) {
+    // The system's own low bits in the command must not matter.
+    SendMessageW(dialog_, WM_SYSCOMMAND, SC_MINIMIZE | 2, 0);
+    EXPECT_TRUE(IsIconic(dialog_) && IsWindowVisible(dialog_));
+    Tray(WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitFor([&] { return !IsIconic(dialog_); }));
+
+    sandbox_->SetDword(kKey, L"HideMinimize", 1);
+    SendMessageW(dialog_, WM_SYSCOMMAND, SC_MINIMIZE | 2, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    Tray(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(dialog_) && !IsIconic(dialog_); }));
+}
+
+TEST_F(PanelTest, ANewTaskbarLeavesTheIconShownAndUsable) {
+    HWND hidden = FindWindowW(L"TrayIconClass", nullptr);
+    ASSERT_NE(nullptr, hidden);
+    SendMessageW(hidden, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = dialog_;
+    icon.uID = IDR_TRAYMENU;
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the shell holds no icon of the panel";
+    // The panel knows its icon is there: hiding on minimise needs it.
+    sandbox_->SetDword(kKey, L"HideMinimize", 1);
+    SendMessageW(dialog_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+}
+
+TEST_F(PanelTest, AboutBoxIsModalShowsTheVersionAndOpensItsLinks) {
+    PostCommand(ID_APP_ABOUT);
+    HWND about = AboutBox(L"About KOVAX Magnifier");
+    ASSERT_NE(nullptr, about);
+    EXPECT_FALSE(IsWindowEnabled(dialog_));
+    EXPECT_EQ(L"KOVAX Magnifier, Version " + FileVersionOf(Panel().module), WindowText(GetDlgItem(about, IDC_VERSION)));
+
+    SendDlgItemMessageW(about, IDC_HOME_LINK, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(about, IDC_CONTACT_LINK, BM_CLICK, 0, 0);
+    {
+        std::lock_guard<std::mutex> guard(g_system.lock);
+        EXPECT_EQ((std::vector<std::wstring>{L"https://kovax.example/", L"mailto:support@kovax.example"}),
+                  g_system.opened);
+    }
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about) && IsWindowEnabled(dialog_); }));
+    EXPECT_TRUE(command_.Calls().empty());
+}
+
+TEST_F(PanelTest, UninitReturnsWhateverIsOpen) {
+    struct Open {
+        const char* what;
+        std::function<void()> open;
+        std::function<HWND()> find;
+    };
+    const Open cases[] = {
+        {"menu bar", [&] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_KEYMENU, 'o'); }, FindOpenMenu},
+        {"tray menu", [&] { Tray(WM_RBUTTONUP); }, FindOpenMenu},
+        {"About box", [&] { PostCommand(ID_APP_ABOUT); },
+         [&] { return FindOwnedDialog(dialog_, L"About KOVAX Magnifier"); }},
+        {"quit question", [&] { PostCommand(ID_APP_EXIT); },
+         [&] { return FindOwnedDialog(dialog_, ResourceString(IDS_APP_TITLE)); }},
+    };
+    for (const Open& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!dialog_) Start();
+        c.open();
+        HWND open = WaitForWindow(c.find);
+        ASSERT_NE(nullptr, open);
+        if (c.what == std::string("tray menu")) {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(open, MN_GETHMENU, 0, 0));
+            EXPECT_EQ(static_cast<UINT>(ID_SHOW_MAIN), GetMenuItemID(menu, 0));
+        }
+        Uninit();
+        EXPECT_FALSE(IsWindow(dialog_));
+        dialog_ = nullptr;
+    }
+    EXPECT_TRUE(command_.Calls().empty()) << "closing the panel must not end the program";
+}
+
+TEST_F(PanelTest, UninitServesACommandWaitingForTheCallingThread) {
+    // A window of the test's thread stands for the program's hub window, which
+    // a command of the panel may be waiting for when the program closes it.
+    HWND hub = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    command_.onZoomIn = [&] {
+        SetEvent(started);
+        SendMessageW(hub, WM_NULL, 0, 0);
+    };
+    PostCommand(IDC_ZOOMIN);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 10000));
+    Uninit();
+    EXPECT_EQ(Calls{"ZoomIn"}, command_.Calls());
+    DestroyWindow(hub);
+    CloseHandle(started);
+}
+
+TEST_F(PanelTest, ASecondInitIsIgnoredAndUpdatesWithoutAPanelPostNothing) {
+    EXPECT_EQ(1, Panel().init(&command_));
+    int dialogs = 0;
+    FindPanelDialog(&dialogs);
+    EXPECT_EQ(1, dialogs);
+    Uninit();
+    Uninit();
+    EXPECT_EQ(nullptr, FindPanelDialog());
+    EXPECT_EQ(1, Panel().update());
+}
+
+// Run once per language, each in a process of its own (LC_ALL).
+TEST_F(PanelTest, LanguageTextsFollowTheSystemLanguage) {
+    struct Texts {
+        const wchar_t* locale;
+        const wchar_t* caption;
+        const wchar_t* pause;
+        const wchar_t* hideCursor;
+        const wchar_t* aboutCaption;
+        const wchar_t* versionStart;
+        const wchar_t* question;
+    };
+    const Texts languages[] = {
+        {L"zh_CN", L"KOVAX屏幕放大镜 - 2.0倍", L"暂停/恢复", L"隐藏系统鼠标(&C)", L"关于 KOVAX屏幕放大镜",
+         L"KOVAX屏幕放大镜，版本", L"是否确定要退出KOVAX屏幕放大镜？"},
+        {L"zh_TW", L"KOVAX放大鏡", L"暫停/恢復", L"隱藏系統鼠標(&C)", L"關於 KOVAX螢幕放大鏡", L"KOVAX屏幕放大鏡，版本",
+         L"是否確定要退出KOVAX螢幕放大鏡？"},
+        {L"", L"KOVAX Magnifier - 2.0x", L"Pause/Resume", L"Hide System Mouse &Cursor", L"About KOVAX Magnifier",
+         L"KOVAX Magnifier, Version ", L"Are you sure you want to quit KOVAX magnifier?"},
+    };
+    wchar_t locale[64] = {};
+    GetEnvironmentVariableW(L"LC_ALL", locale, 64);
+    const Texts* t = &languages[2];
+    for (const Texts& l : languages) {
+        if (*l.locale && std::wstring(locale).rfind(l.locale, 0) == 0) t = &l;
+    }
+
+    Panel().update();
+    EXPECT_TRUE(WaitFor([&] { return WindowText(dialog_) == t->caption; })) << "caption " << WindowText(dialog_).size();
+    EXPECT_EQ(t->pause, WindowText(GetDlgItem(dialog_, IDC_PAUSE)));
+    wchar_t item[128] = {};
+    GetMenuStringW(GetMenu(dialog_), ID_HIDE_SYS_CURSOR, item, 128, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(t->hideCursor), item);
+    EXPECT_EQ(t->question, ResourceString(IDS_QUIT_QUESTION));
+
+    PostCommand(ID_APP_ABOUT);
+    HWND about = AboutBox(t->aboutCaption);
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ(std::wstring(t->versionStart) + FileVersionOf(Panel().module), WindowText(GetDlgItem(about, IDC_VERSION)));
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+}
+
+}  // namespace
