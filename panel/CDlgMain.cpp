@@ -124,7 +124,8 @@ void CDlgMain::ShowButton(int id, HICON icon, bool checked) {
     HWND button = GetDlgItem(id);
     if (!button) return;
     SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    if (id != IDC_ZOOMIN && id != IDC_ZOOMOUT) SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (id == IDC_ZOOMIN || id == IDC_ZOOMOUT) return;  // plain push buttons
+    SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void CDlgMain::UpdateControls() {

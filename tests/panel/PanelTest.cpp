@@ -2,6 +2,7 @@
 // a recording command object, its windows driven with messages from the
 // test's thread while the panel's own thread serves them.
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -73,7 +74,8 @@ protected:
         return WaitForWindow([&] { return FindOwnedDialog(dialog_, caption); });
     }
     void Answer(HWND box, int button) {
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     }
     LRESULT Image(int id) { return SendDlgItemMessageW(dialog_, id, BM_GETIMAGE, IMAGE_ICON, 0); }
     LRESULT Check(int id) { return SendDlgItemMessageW(dialog_, id, BM_GETCHECK, 0, 0); }
@@ -85,7 +87,8 @@ protected:
 
 TEST_F(PanelTest, ButtonsGiveTheirCommands) {
     command_.cursor = 1;
-    for (UINT id : {IDC_ZOOMIN, IDC_ZOOMOUT, IDC_HILIGHT_CURSOR, IDC_HILIGHT_CARET, IDC_HILIGHT_FOCUS, IDC_FULLSCREEN}) {
+    for (UINT id :
+         {IDC_ZOOMIN, IDC_ZOOMOUT, IDC_HILIGHT_CURSOR, IDC_HILIGHT_CARET, IDC_HILIGHT_FOCUS, IDC_FULLSCREEN}) {
         Command(id);
     }
     EXPECT_EQ((Calls{"ZoomIn", "ZoomOut", "SetHilightCursorShow 0", "SetHilightCaretShow 1", "SetHilightFocusShow 1",
@@ -387,7 +390,8 @@ TEST_F(PanelTest, LanguageTextsFollowTheSystemLanguage) {
     PostCommand(ID_APP_ABOUT);
     HWND about = AboutBox(t->aboutCaption);
     ASSERT_NE(nullptr, about);
-    EXPECT_EQ(std::wstring(t->versionStart) + FileVersionOf(Panel().module), WindowText(GetDlgItem(about, IDC_VERSION)));
+    EXPECT_EQ(std::wstring(t->versionStart) + FileVersionOf(Panel().module),
+              WindowText(GetDlgItem(about, IDC_VERSION)));
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
 }

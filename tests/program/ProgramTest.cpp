@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "resources/kvgui_resource.h"
+
 namespace {
 
 const wchar_t kKey[] = L"Software\\KOVAX";
@@ -70,6 +72,40 @@ protected:
     PROCESS_INFORMATION process_ = {};
 };
 
+DWORD StoredZoom() {
+    DWORD value = 0, size = sizeof(value);
+    RegGetValueW(HKEY_CURRENT_USER, kKey, L"ZoomLevel_10", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+bool WaitUntil(bool (*condition)(void*), void* context) {
+    for (int waited = 0; waited < 15000; waited += 50) {
+        if (condition(context)) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Real X keys: the shortcuts ignore injected ones (SendInput). Wine starts
+// the Unix program itself.
+void Xdotool(const std::wstring& args) {
+    std::wstring cmd = L"Z:\\usr\\bin\\xdotool " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        << "cannot run xdotool";
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
 TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
     SetCursorPos(1200, 1000);  // the window-mode output opens around the pointer
     ASSERT_TRUE(Launch()) << "cannot start " << GetLastError();
@@ -100,6 +136,32 @@ TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
     ASSERT_NE(nullptr, worker);
     ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
+    DWORD code = 12345;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(0u, code);
+}
+
+// The real program with the real control panel (LC_ALL is English here).
+TEST_F(ProgramRun, PanelZoomsFollowsTheShortcutsAndItsQuitEndsTheProgram) {
+    ASSERT_TRUE(Launch());
+    // Commands reach the magnifier once its loop runs.
+    ASSERT_NE(nullptr, WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000));
+    HWND panel = WaitForWindow(nullptr, L"#32770", L"KOVAX Magnifier - 2.0x", process_.dwProcessId, 15000);
+    ASSERT_NE(nullptr, panel) << "no control panel";
+
+    SendMessageW(panel, WM_COMMAND, IDC_ZOOMIN, 0);
+    EXPECT_TRUE(WaitUntil([](void*) { return StoredZoom() == 30; }, nullptr)) << "zoom " << StoredZoom();
+    EXPECT_TRUE(WaitUntil([](void* w) { return TextOf(static_cast<HWND>(w)) == L"KOVAX Magnifier - 3.0x"; }, panel));
+
+    Xdotool(L"keydown alt sleep 0.15 key equal sleep 0.15 keyup alt");
+    EXPECT_TRUE(WaitUntil([](void* w) { return TextOf(static_cast<HWND>(w)) == L"KOVAX Magnifier - 4.0x"; }, panel))
+        << "caption after Alt+=: " << TextOf(panel).size() << " characters";
+
+    PostMessageW(panel, WM_COMMAND, ID_APP_EXIT, 0);
+    HWND question = WaitForWindow(nullptr, L"#32770", L"KOVAX Magnifier", process_.dwProcessId, 15000);
+    ASSERT_NE(nullptr, question) << "no quit question";
+    PostMessageW(question, WM_COMMAND, IDYES, reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000)) << "did not end";
     DWORD code = 12345;
     GetExitCodeProcess(process_.hProcess, &code);
     EXPECT_EQ(0u, code);
