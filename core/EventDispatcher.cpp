@@ -397,7 +397,7 @@ bool EventDispatcher::CheckFocus(HWND window) {
         case 1:
             return ScheduleCheck(CheckFocusCaret, 200);
         case 2:
-            return Dispatch(CaretFound, &info);
+            return ReportCaretFound(info);
         default:
             // The focus window's thread could not be asked (it may just have
             // ended): nothing to report now.
@@ -437,9 +437,21 @@ bool EventDispatcher::SnapshotCaret() {
     // No answer (the foreground thread may be going away): nothing to watch.
     if (!ThreadInfo(0, info)) return true;
     if (!info.hwndCaret) return true;
-    const RECT& c = info.rcCaret;
-    caretSnapshot_ = {c.left, c.top, c.right - c.left, c.bottom - c.top};
+    return WatchCaret(info.rcCaret);
+}
+
+bool EventDispatcher::WatchCaret(const RECT& caret) {
+    caretSnapshot_ = {caret.left, caret.top, caret.right - caret.left, caret.bottom - caret.top};
     return ScheduleCheck(CheckCaretPosition, 100);
+}
+
+bool EventDispatcher::ReportCaretFound(GUITHREADINFO& info) {
+    if (!Dispatch(CaretFound, &info)) return false;
+    // A caret found right after a focus change may still be on its way: an
+    // edit shows it at the start of the field and moves it to the selection a
+    // moment later. Watched as after a typed key, its final place is
+    // reported as well.
+    return WatchCaret(info.rcCaret);
 }
 
 int EventDispatcher::CompareCaret(GUITHREADINFO& info) {
@@ -463,7 +475,7 @@ bool EventDispatcher::OnCheckDue(void* context, void* data) {
                 case 1:
                     return hub->ScheduleCheck(CheckFocusCaret, 1000);
                 case 2:
-                    return hub->Dispatch(CaretFound, &info);
+                    return hub->ReportCaretFound(info);
                 default:
                     return true;  // nothing to report; the check ends
             }

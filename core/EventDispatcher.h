@@ -105,6 +105,10 @@ private:
     static bool OnTick(void* context, void* data);
     // 0 failure, 1 the focus window shows no caret (yet), 2 it does (info filled).
     int ClassifyFocus(GUITHREADINFO& info);
+    // Raises CaretFound, then watches the caret for a move just after it.
+    bool ReportCaretFound(GUITHREADINFO& info);
+    // Snapshots the caret and checks it again 100 ms later.
+    bool WatchCaret(const RECT& caret);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
     void RaiseTick();
     void CompactListeners();

@@ -89,12 +89,12 @@ bool GDIMagWin::CloseGdi() {
 
 bool GDIMagWin::OnWindowChanged() {
     ViewRect w = WindowRect();
+    POINT origin = VirtualOrigin();
     UINT flags = kMoveFlags;
     // From another thread the move is posted: the main thread may be waiting
     // for the render thread to end, and a synchronous move would wait for it.
     if (!OnWindowThread(window_)) flags |= SWP_ASYNCWINDOWPOS;
-    return SetWindowPos(window_, nullptr, w.x + GetSystemMetrics(SM_XVIRTUALSCREEN),
-                        w.y + GetSystemMetrics(SM_YVIRTUALSCREEN), w.width, w.height, flags) != FALSE;
+    return SetWindowPos(window_, nullptr, w.x + origin.x, w.y + origin.y, w.width, w.height, flags) != FALSE;
 }
 
 bool GDIMagWin::Pause() {
@@ -131,15 +131,16 @@ bool GDIMagWin::Render(RenderRequest& request) {
         int mode = g_settings.SmoothImage.Value() ? HALFTONE : COLORONCOLOR;
         if (SetStretchBltMode(windowDC, mode)) {
             if (HALFTONE == mode) SetBrushOrgEx(windowDC, 0, 0, nullptr);
-            if (!BitBlt(memoryDC, 0, 0, src.width, src.height, displayDC, src.x, src.y, SRCCOPY)) {
+            // The error read below must be this capture's, not one left over.
+            SetLastError(0);
+            if (!CaptureScreen(memoryDC, displayDC, ImageOrigin(src), src.width, src.height)) {
                 // A secure desktop in front: skip the frame, keep the last image.
                 result = GetLastError() == ERROR_ACCESS_DENIED;
             } else {
                 DrawOverlays(request, memoryDC);
-                POINT corners[2] = {{dst.x, dst.y}, {dst.x + dst.width, dst.y + dst.height}};
-                MapWindowPoints(nullptr, window_, corners, 2);
-                result = StretchBlt(windowDC, corners[0].x, corners[0].y, corners[1].x - corners[0].x,
-                                    corners[1].y - corners[0].y, memoryDC, 0, 0, src.width, src.height,
+                // The window stands at the window rectangle: the picture fills
+                // its whole area, wherever the virtual screen begins.
+                result = StretchBlt(windowDC, 0, 0, dst.width, dst.height, memoryDC, 0, 0, src.width, src.height,
                                     SRCCOPY) != FALSE;
             }
         }
@@ -151,6 +152,10 @@ bool GDIMagWin::Render(RenderRequest& request) {
     if (windowDC) ReleaseDC(window_, windowDC);
     if (displayDC) DeleteDC(displayDC);
     return result;
+}
+
+bool GDIMagWin::CaptureScreen(HDC target, HDC display, POINT at, int width, int height) {
+    return BitBlt(target, 0, 0, width, height, display, at.x, at.y, SRCCOPY) != FALSE;
 }
 
 bool GDIMagWin::OnMouseMove(void*, void*) { return true; }

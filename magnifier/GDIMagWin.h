@@ -28,6 +28,11 @@ public:
     static constexpr int kFirstRaiseDelay = 1000;  // ms after Open
     static constexpr int kRaiseInterval = 500;     // ms
 
+protected:
+    // Copies width x height pixels of the display from screen position at
+    // into target; on failure the thread's last error says why.
+    virtual bool CaptureScreen(HDC target, HDC display, POINT at, int width, int height);
+
 private:
     // Puts the window on top of the topmost band without taking the focus.
     void Raise();

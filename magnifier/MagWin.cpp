@@ -103,20 +103,38 @@ void MagWin::SetCaretRect(const RECT& rect) {
 }
 
 POINT& MagWin::ScreenToImage(POINT& point) {
-    ViewRect source = SourceRect();
-    point.x -= source.x;
-    point.y -= source.y;
+    POINT image = ImageOrigin(SourceRect());
+    point.x -= image.x;
+    point.y -= image.y;
     return point;
 }
 
 ViewRect& MagWin::ScreenToImage(ViewRect& rect) {
-    ViewRect source = SourceRect();
-    rect.x -= source.x;
-    rect.y -= source.y;
+    POINT image = ImageOrigin(SourceRect());
+    rect.x -= image.x;
+    rect.y -= image.y;
     return rect;
 }
 
 HWND MagWin::GetWindowHandle() { return nullptr; }
+
+POINT MagWin::VirtualOrigin() const { return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)}; }
+
+POINT MagWin::ImageOrigin(const ViewRect& source) const {
+    POINT origin = VirtualOrigin();
+    return {source.x + origin.x, source.y + origin.y};
+}
+
+void MagWin::KeepOnPrimary(ViewRect& rect, int cx, int cy) const {
+    // The primary screen starts at screen (0, 0), which is minus the origin
+    // in the virtual-screen coordinates of the rectangles.
+    POINT origin = VirtualOrigin();
+    rect.x += origin.x;
+    rect.y += origin.y;
+    ClampRectToScreen(rect, {cx, cy});
+    rect.x -= origin.x;
+    rect.y -= origin.y;
+}
 
 bool MagWin::SetSourceRect(const ViewRect& rect, bool notify) {
     {
@@ -190,9 +208,10 @@ bool MagWin::ComputeInitialRects(bool notify) {
     if (cx == 0 || cy == 0) return false;
     if (GetSystemMetrics(SM_CXVIRTUALSCREEN) == 0 || GetSystemMetrics(SM_CYVIRTUALSCREEN) == 0) return false;
 
+    POINT origin = VirtualOrigin();
     ViewRect w{};
     if (g_settings.FullScreen.Value()) {
-        w = {-GetSystemMetrics(SM_XVIRTUALSCREEN), -GetSystemMetrics(SM_YVIRTUALSCREEN), cx, cy};
+        w = {-origin.x, -origin.y, cx, cy};
     } else {
         DWORD scale = g_settings.MagwinScale.Value();
         if (scale == 0) scale = kMagwinScaleDefault;
@@ -200,9 +219,9 @@ bool MagWin::ComputeInitialRects(bool notify) {
         w.height = static_cast<int>(static_cast<unsigned>(cy) / scale);
         POINT p{0, 0};
         GetCursorPos(&p);
-        w.x = p.x - w.width / 2;
-        w.y = p.y - w.height / 2;
-        ClampRectToScreen(w, {cx, cy});
+        w.x = p.x - origin.x - w.width / 2;
+        w.y = p.y - origin.y - w.height / 2;
+        KeepOnPrimary(w, cx, cy);
     }
 
     // Window and source are computed as one step: the source size follows from
@@ -235,7 +254,7 @@ bool MagWin::WindowRectAround(const ViewRect& source, ViewRect& out) {
     out.height = static_cast<int>(static_cast<unsigned>(cy) / scale);
     out.x = mx - out.width / 2;
     out.y = my - out.height / 2;
-    ClampRectToScreen(out, {cx, cy});
+    KeepOnPrimary(out, cx, cy);
     return true;
 }
 
@@ -256,23 +275,30 @@ bool MagWin::QueueRequest(const ViewRect& source, const ViewRect& window) {
 }
 
 DWORD WINAPI MagWin::RenderThread(LPVOID parameter) {
+    auto* self = static_cast<MagWin*>(parameter);
     try {
-        static_cast<MagWin*>(parameter)->RenderLoop();
+        self->RenderLoop();
     } catch (...) {
-        // A frame that throws ends the thread like a failed frame: the output
-        // keeps its last picture until the magnifier closes.
+        // Out of memory around the queue: no frame would ever be drawn again.
+        self->GiveUpRendering();
     }
     return 0;
 }
 
 void MagWin::RenderLoop() {
     DWORD fullScreen = g_settings.FullScreen.Value();
+    // A failed frame is skipped and the next one tries again; only a run of
+    // failures that lasts kGiveUpAfterMs gives up.
+    bool failing = false;
+    DWORD failingSince = 0;
     for (;;) {
         WaitForSingleObjectEx(requestEvent_, INFINITE, FALSE);
+        // A switch that fails now is tried again with the next frame.
+        bool switched = true;
         DWORD nowFullScreen = g_settings.FullScreen.Value();
         if (nowFullScreen != fullScreen) {
-            if (!ComputeInitialRects(true)) return;
-            fullScreen = nowFullScreen;
+            switched = ComputeInitialRects(true);
+            if (switched) fullScreen = nowFullScreen;
         }
 
         RenderRequest request{};
@@ -292,9 +318,30 @@ void MagWin::RenderLoop() {
             if (WindowRectAround(request.source, w)) SetWindowRect(w, true);
         }
         request.window = WindowRect();
-        if (!Render(request)) return;
+        bool drawn = false;
+        if (switched) {
+            try {
+                drawn = Render(request);
+            } catch (...) {
+                // Counted as a failed frame.
+            }
+        }
+        if (drawn) {
+            failing = false;
+            continue;
+        }
+        DWORD now = GetTickCount();
+        if (!failing) {
+            failing = true;
+            failingSince = now;
+        } else if (now - failingSince >= kGiveUpAfterMs) {
+            GiveUpRendering();
+            return;
+        }
     }
 }
+
+void MagWin::GiveUpRendering() { FatalExit(); }
 
 void MagWin::LockCursorImage() {
     DWORD waited = WaitForSingleObject(cursorImage_.mutex_, 1000);
@@ -344,8 +391,9 @@ void MagWin::DrawCursor(const RenderRequest& request, HDC dc) {
     LockCursorImage();
     const ViewRect& r = cursorImage_.imageRect_;
     if (cursorImage_.copy_) {
-        DrawIconEx(dc, r.x - request.source.x, r.y - request.source.y, cursorImage_.copy_, r.width, r.height, 0,
-                   nullptr, DI_NORMAL);
+        // The frame's own source: the live one may have moved since the capture.
+        POINT image = ImageOrigin(request.source);
+        DrawIconEx(dc, r.x - image.x, r.y - image.y, cursorImage_.copy_, r.width, r.height, 0, nullptr, DI_NORMAL);
     }
     UnlockCursorImage();
 }

@@ -46,13 +46,17 @@ public:
     virtual POINT& ScreenToImage(POINT& point);
     virtual ViewRect& ScreenToImage(ViewRect& rect);
     virtual HWND GetWindowHandle();
-    // Draws one frame; false ends the render thread.
+    // Draws one frame; false when it failed (the frame is skipped).
     virtual bool Render(RenderRequest& request) = 0;
     virtual bool OnSourceChanged() = 0;
     // Moves the output to the window rectangle; may run on any thread.
     virtual bool OnWindowChanged() = 0;
     virtual bool Open();
     virtual bool Close();
+    // Where the virtual screen begins, in screen coordinates. The rectangles
+    // count from there; captures, the pointer image and the output's place
+    // are turned into screen coordinates with it.
+    virtual POINT VirtualOrigin() const;
 
     // Store rect when it differs; while running and asked to, tell the back end.
     bool SetSourceRect(const ViewRect& rect, bool notify);
@@ -65,6 +69,8 @@ public:
     bool ComputeInitialRects(bool notify);
     // The window-mode rectangle centred on source, kept on the primary screen.
     bool WindowRectAround(const ViewRect& source, ViewRect& out);
+    // The screen position of the captured image's top-left pixel.
+    POINT ImageOrigin(const ViewRect& source) const;
 
     // Draws the pointer's image (and, when asked, the frame rate and load)
     // into a captured frame, at the frame's own scale; records the pointer
@@ -98,9 +104,16 @@ public:
         CRITICAL_SECTION& lock_;
     };
 
+    // How long frames may keep failing before the magnifier gives up.
+    static constexpr DWORD kGiveUpAfterMs = 2000;
+
 protected:
-    // The render thread's loop; returns when asked to stop or on a failure.
+    // The render thread's loop; returns when asked to stop, or after giving up.
     void RenderLoop();
+    // Frames have failed for kGiveUpAfterMs: a frozen picture over the
+    // desktop, perhaps with the system cursors hidden, must not stay. Ends the
+    // program as a fatal stop does (cursors restored, exit code 1).
+    virtual void GiveUpRendering();
 
 private:
     using PanelInit = int (*)(IMagCommand*);
@@ -108,6 +121,8 @@ private:
     using PanelUpdate = int (*)();
 
     void UnbindPanel();
+    // Clamps a window rectangle onto the primary screen.
+    void KeepOnPrimary(ViewRect& rect, int cx, int cy) const;
     bool UpdateCursorImage(const CURSORINFO& info);
     void DrawCursor(const RenderRequest& request, HDC dc);
     void DrawStats(HDC dc);

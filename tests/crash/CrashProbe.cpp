@@ -1,8 +1,9 @@
 // The program with a trigger for each way it can die, for the crash tests:
 //   kovax_crashprobe.exe MODE MARKER-FILE REGISTRY-KEY
 // MODE is fault (an access violation), throw (an uncaught C++ exception on a
-// thread of its own), fatal (a fatal stop) or run (nothing: the test kills
-// it). Every reload of the system cursors appends a line to MARKER-FILE:
+// thread of its own), fatal (a fatal stop), frames (every frame fails from
+// then on: the process runs out of GDI objects) or run (nothing: the test
+// kills it). Every reload of the system cursors appends a line to MARKER-FILE:
 // "start" before the trigger fired, "after" once it has.
 #include <windows.h>
 #include <shellapi.h>
@@ -19,7 +20,7 @@ namespace {
 
 volatile LONG g_triggered = 0;
 HANDLE g_marker = INVALID_HANDLE_VALUE;
-enum Mode { kRun, kFault, kThrow, kFatal } g_mode = kRun;
+enum Mode { kRun, kFault, kThrow, kFatal, kFrames } g_mode = kRun;
 
 // Runs inside the crash filter: plain kernel calls only.
 void RecordReload() {
@@ -40,6 +41,10 @@ DWORD WINAPI Trigger(LPVOID) {
             throw std::runtime_error("uncaught");
         case kFatal:
             FatalExit();
+        case kFrames:
+            while (CreatePen(PS_SOLID, 1, 0)) {
+            }
+            break;
         case kRun:
             break;
     }
@@ -55,6 +60,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (!wcscmp(argv[1], L"fault")) g_mode = kFault;
     if (!wcscmp(argv[1], L"throw")) g_mode = kThrow;
     if (!wcscmp(argv[1], L"fatal")) g_mode = kFatal;
+    if (!wcscmp(argv[1], L"frames")) g_mode = kFrames;
     g_marker = CreateFileW(argv[2], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     g_cursorReloadProbe = RecordReload;

@@ -1,6 +1,6 @@
 // Every way the program can die puts the user's system cursors back: an
-// access violation, an uncaught C++ exception, a fatal stop; and a run that
-// was killed outright is undone by the next start.
+// access violation, an uncaught C++ exception, a fatal stop, frames that keep
+// failing; and a run that was killed outright is undone by the next start.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -99,6 +99,13 @@ TEST_F(CrashRun, UncaughtExceptionRestoresTheCursors) {
 
 TEST_F(CrashRun, FatalStopRestoresTheCursors) {
     EXPECT_EQ(1u, RunToEnd(L"fatal"));
+    EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
+}
+
+// A picture frozen over the desktop, with the system cursors hidden, must
+// not stay: frames that keep failing end the program as a fatal stop does.
+TEST_F(CrashRun, FramesThatKeepFailingEndTheProgramLikeAFatalStop) {
+    EXPECT_EQ(1u, RunToEnd(L"frames"));
     EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
 }
 

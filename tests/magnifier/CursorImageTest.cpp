@@ -1,14 +1,67 @@
 // The pointer's image drawn into frames: the private copy and its hotspot,
-// and the pointer position recorded in the frame's request.
+// where it lands in the frame, and the pointer position recorded in the
+// frame's request.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/EventDispatcher.h"
 #include "magnifier/CursorImage.h"
+#include "magnifier/SysCursorManager.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/StandInMagWin.h"
 
 namespace {
+
+// A white captured image of size x size pixels to draw overlays into.
+class WhiteImage {
+public:
+    explicit WhiteImage(int size) : size_(size) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = size;
+        bi.bmiHeader.biHeight = -size;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        old_ = SelectObject(dc_, bitmap_);
+        RECT all{0, 0, size, size};
+        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    ~WhiteImage() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    WhiteImage(const WhiteImage&) = delete;
+    WhiteImage& operator=(const WhiteImage&) = delete;
+
+    HDC Dc() const { return dc_; }
+    // The smallest rectangle holding every pixel that is no longer white.
+    RECT Drawn() const {
+        GdiFlush();
+        RECT r{size_, size_, 0, 0};
+        for (int y = 0; y < size_; ++y) {
+            for (int x = 0; x < size_; ++x) {
+                if ((bits_[y * size_ + x] & 0xFFFFFF) == 0xFFFFFF) continue;
+                r = {std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
+                     std::max<LONG>(r.bottom, y + 1)};
+            }
+        }
+        return r;
+    }
+
+private:
+    int size_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    DWORD* bits_ = nullptr;
+};
 
 TEST(CursorImage, CopiesTheCursorAndPlacesItByItsHotspot) {
     CursorImage image;
@@ -37,28 +90,73 @@ TEST(CursorImage, CopiesTheCursorAndPlacesItByItsHotspot) {
 TEST(CursorImage, EachFrameRecordsThePointerPosition) {
     Hook::EventDispatcher hub;
     StandInMagWin magwin(&hub);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 200);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    WhiteImage image(200);
 
     SetCursorPos(321, 234);
     CURSORINFO info = {};
     info.cbSize = sizeof(info);
     ASSERT_TRUE(GetCursorInfo(&info));
     RenderRequest request{{200, 100, 200, 200}, {0, 0, 400, 400}, {0, 0}};
-    magwin.DrawOverlays(request, dc);
+    magwin.DrawOverlays(request, image.Dc());
     EXPECT_EQ(info.ptScreenPos.x, request.cursor.x);
     EXPECT_EQ(info.ptScreenPos.y, request.cursor.y);
 
     RenderRequest none{{0, 0, 10, 10}, {0, 0, 10, 10}, {7, 7}};
     magwin.DrawOverlays(none, nullptr);
     EXPECT_EQ(7, none.cursor.x) << "no image, no overlays";
+}
 
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+// The frame was captured at its own source, which the view may have left
+// since; and the capture began at the source plus the virtual origin.
+TEST(CursorImage, ThePointerIsPlacedByTheFramesOwnSourceAndTheVirtualOrigin) {
+    Hook::EventDispatcher hub;
+    StandInMagWin magwin(&hub);
+    magwin.origin = {-100, -50};
+    ASSERT_TRUE(magwin.SetSourceRect({600, 400, 200, 200}, false));
+    // The system reports the cursor that a window of the foreground thread
+    // set: one of ours, which this process can copy.
+    HWND under = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 300, 200, 60, 60, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, under);
+    SetCursorPos(321, 234);
+    PumpFor(100);
+    SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+    WhiteImage image(200);
+    RenderRequest request{{300, 200, 200, 200}, {0, 0, 400, 400}, {0, 0}};
+    magwin.DrawOverlays(request, image.Dc());
+    DestroyWindow(under);
+    // The pointer at screen (321, 234) is at (121, 84) of an image that
+    // begins at screen (200, 150); the cursor's hotspot lies on that spot.
+    RECT drawn = image.Drawn();
+    ASSERT_LT(drawn.left, drawn.right) << "no pointer in the frame";
+    EXPECT_TRUE(drawn.left <= 121 && 121 < drawn.right && drawn.top <= 84 && 84 < drawn.bottom)
+        << drawn.left << "," << drawn.top << " - " << drawn.right << "," << drawn.bottom;
+    EXPECT_LE(drawn.right - drawn.left, GetSystemMetrics(SM_CXCURSOR));
+}
+
+// While the system cursors are replaced, the image is copied from the
+// manager's saved original; the image's own copy is destroyed on every
+// change of cursor, the manager's must survive that.
+TEST(CursorImage, TheSavedOriginalIsCopiedNotTakenOver) {
+    SysCursorManager manager(CopyIcon(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))), RealCursorSystem());
+    manager.HideAll();
+    g_sysCursorManager = &manager;
+    HCURSOR ibeam = LoadCursorW(nullptr, MAKEINTRESOURCEW(32513));
+    HCURSOR saved = manager.FindOriginalCopy(ibeam);
+    ASSERT_NE(nullptr, saved);
+
+    CursorImage image;
+    image.cursor_ = ibeam;
+    EXPECT_TRUE(image.Capture());
+    EXPECT_NE(static_cast<HICON>(saved), image.copy_);
+    EXPECT_TRUE(image.Reset());
+    ICONINFO info = {};
+    EXPECT_TRUE(GetIconInfo(saved, &info)) << "the manager's copy was destroyed with the image's";
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+
+    g_sysCursorManager = nullptr;
+    manager.RestoreAll();
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 // thread moves the window, and the pixels it draws, read back from the screen.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 #include "core/EventDispatcher.h"
 #include "magnifier/GDIMagWin.h"
+#include "tests/support/GdiObjects.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/Settings.h"
 #include "tests/support/ViewChecks.h"
@@ -387,12 +389,144 @@ TEST_F(GDIMagWinTest, StopReturnsWhileTheRenderThreadMovesTheWindow) {
     PumpFor(100);
 }
 
+// The GDI output with its seams: the capture can be made to fail, the
+// virtual screen to begin elsewhere, and giving up is recorded instead of
+// ending the test program.
+class SeamedGDIMagWin : public GDIMagWin {
+public:
+    enum class Capture { kReal, kBroken, kDenied };
+
+    explicit SeamedGDIMagWin(Hook::EventDispatcher* hub) : GDIMagWin(hub) {}
+    // Stopped here, while the overrides the render thread calls still exist.
+    ~SeamedGDIMagWin() override { Stop(); }
+
+    POINT VirtualOrigin() const override { return origin; }
+    bool Render(RenderRequest& request) override {
+        bool drawn = GDIMagWin::Render(request);
+        ++frames;
+        return drawn;
+    }
+    bool GaveUp() const { return gaveUpAt != 0; }
+
+    POINT origin = GDIMagWin::VirtualOrigin();
+    std::atomic<Capture> capture{Capture::kReal};
+    std::atomic<int> frames{0};  // served, drawn or not
+    std::atomic<DWORD> gaveUpAt{0};
+
+protected:
+    bool CaptureScreen(HDC target, HDC display, POINT at, int width, int height) override {
+        switch (capture.load()) {
+            case Capture::kBroken:
+                return false;  // and sets no error of its own
+            case Capture::kDenied:
+                SetLastError(ERROR_ACCESS_DENIED);
+                return false;
+            default:
+                return GDIMagWin::CaptureScreen(target, display, at, width, height);
+        }
+    }
+    void GiveUpRendering() override { gaveUpAt = GetTickCount() | 1; }
+};
+
+// Queues frames one after another until done() holds; false after ms.
+template <class Done>
+bool DrawFramesUntil(SeamedGDIMagWin& magwin, Done done, DWORD ms = 10000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        int before = magwin.frames;
+        if (!magwin.QueueRequest(magwin.SourceRect(), magwin.WindowRect())) return false;
+        for (int i = 0; i < 200 && magwin.frames == before; ++i) Sleep(1);
+        Pump();
+    }
+    return true;
+}
+
+TEST_F(GDIMagWinTest, AFailedFrameIsSkippedAndOnlyFailuresLastingTwoSecondsGiveUp) {
+    Configure(0, 1);
+    PointerAt(1270, 1014);
+    Hook::EventDispatcher hub;
+    SeamedGDIMagWin magwin(&hub);
+    MagTracker tracker(&hub, &magwin);
+    ASSERT_TRUE(magwin.Start(&tracker));
+
+    magwin.capture = SeamedGDIMagWin::Capture::kBroken;
+    ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.frames > 0; }));
+    magwin.capture = SeamedGDIMagWin::Capture::kReal;
+    int failed = magwin.frames;
+    EXPECT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.frames > failed + 3; })) << "no frame after a failed one";
+
+    // A secure desktop in front (access denied) may last: it is no failure.
+    magwin.capture = SeamedGDIMagWin::Capture::kDenied;
+    DWORD denied = GetTickCount();
+    DrawFramesUntil(magwin, [&] { return GetTickCount() - denied > MagWin::kGiveUpAfterMs + 500; });
+    EXPECT_FALSE(magwin.GaveUp()) << "gave up behind a secure desktop";
+
+    // A failure right after those, with no error of its own, is one.
+    magwin.capture = SeamedGDIMagWin::Capture::kBroken;
+    DWORD broken = GetTickCount();
+    ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.GaveUp(); }, 15000)) << "frames kept failing";
+    EXPECT_GE(magwin.gaveUpAt - broken, MagWin::kGiveUpAfterMs);
+}
+
+TEST_F(GDIMagWinTest, DrawingFramesLeavesNoGdiObjectsBehind) {
+    Configure(0, 1);
+    PointerAt(1270, 1014);
+    Hook::EventDispatcher hub;
+    SeamedGDIMagWin magwin(&hub);
+    MagTracker tracker(&hub, &magwin);
+    ASSERT_TRUE(magwin.Start(&tracker));
+    // The first frames set up what GDI keeps for the process's lifetime.
+    ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.frames >= 20; }));
+    int before = LiveGdiObjects();
+    ASSERT_GT(before, 0);
+    ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.frames >= 320; }, 60000));
+    EXPECT_EQ(before, LiveGdiObjects()) << "over 300 frames";
+}
+
+DWORD WINAPI PauseOutput(LPVOID magwin) {
+    static_cast<MagWin*>(magwin)->Pause();
+    return 0;
+}
+
+DWORD WINAPI ResumeOutput(LPVOID magwin) {
+    static_cast<MagWin*>(magwin)->Resume();
+    return 0;
+}
+
+// The panel's thread pauses and resumes while the main thread may be busy or
+// waiting for something else: neither call may wait for the window's thread.
+TEST_F(GDIMagWinTest, PauseAndResumeFromAnotherThreadDoNotWaitForTheWindowsThread) {
+    Configure(0, 1);
+    PointerAt(1270, 1014);
+    Hook::EventDispatcher hub;
+    GDIMagWin magwin(&hub);
+    MagTracker tracker(&hub, &magwin);
+    ASSERT_TRUE(magwin.Start(&tracker));
+    PumpFor(100);
+    HWND window = magwin.GetWindowHandle();
+
+    for (LPTHREAD_START_ROUTINE call : {PauseOutput, ResumeOutput}) {
+        HANDLE thread = CreateThread(nullptr, 0, call, &magwin, 0, nullptr);
+        ASSERT_NE(nullptr, thread);
+        // This thread owns the window and pumps nothing meanwhile.
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000)) << "waited for the window's thread";
+        PumpFor(200);  // carries the change out (and frees a call that waited)
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        EXPECT_EQ(call == ResumeOutput, IsWindowVisible(window) != FALSE);
+    }
+    EXPECT_TRUE(hub.IsActive());
+    EXPECT_TRUE(magwin.Stop());
+}
+
 // Draws frames of the pattern in the top-left corner into a window in the
 // bottom-right corner, at zoom 2.
 class GDIMagWinPixels : public GDIMagWinTest {
 protected:
-    // Returns the magnifier window's pixels once a frame shows the pattern.
-    void Magnify(DWORD smooth, ScreenCapture& out) {
+    // Returns the magnifier window's pixels once a frame shows the pattern;
+    // with movedOrigin, the virtual screen begins there instead.
+    void Magnify(DWORD smooth, ScreenCapture& out, const POINT* movedOrigin = nullptr) {
         Configure(0, 1, 20, smooth);
         PointerAt(1270, 1014);
         TestWindows windows;
@@ -404,16 +538,21 @@ protected:
         ASSERT_EQ(kWhite, source.At(kLineX, 10)) << "pattern not on screen";
 
         Hook::EventDispatcher hub;
-        GDIMagWin magwin(&hub);
+        SeamedGDIMagWin magwin(&hub);
+        if (movedOrigin) magwin.origin = *movedOrigin;
+        POINT origin = magwin.origin;
         MagTracker tracker(&hub, &magwin);
         ASSERT_TRUE(magwin.Start(&tracker));
         ViewRect window = magwin.WindowRect();
-        ExpectRect({960, 768, 320, 256}, window);
-        ExpectRect({0, 0, kPatternWidth, kPatternHeight}, magwin.SourceRect());
+        ExpectRect({960 - origin.x, 768 - origin.y, 320, 256}, window);
+        // The pattern, at the primary screen's corner.
+        ViewRect pattern{-origin.x, -origin.y, kPatternWidth, kPatternHeight};
+        if (!movedOrigin) ExpectRect(pattern, magwin.SourceRect());
+        ASSERT_TRUE(magwin.SetSourceRect(pattern, true));
 
         // Frames until the first block shows, for at most a few seconds.
-        int sx = window.x + GetSystemMetrics(SM_XVIRTUALSCREEN);
-        int sy = window.y + GetSystemMetrics(SM_YVIRTUALSCREEN);
+        int sx = window.x + origin.x;
+        int sy = window.y + origin.y;
         for (int attempt = 0; attempt < 20; ++attempt) {
             ASSERT_TRUE(magwin.QueueRequest(magwin.SourceRect(), magwin.WindowRect()));
             PumpFor(300);
@@ -508,6 +647,17 @@ TEST_F(GDIMagWinPixels, WithSmoothingEdgesGetIntermediateGreys) {
     for (int x = 2 * kLineX - 3; x <= 2 * kLineX + 4; ++x)
         if (IsIntermediate(shot.At(x, y))) ++nearLine;
     EXPECT_GT(nearLine, 0) << "the one-pixel white column has no grey neighbour";
+}
+
+// A monitor left of and above the primary one: captured at the source plus
+// the virtual screen's corner, drawn over the whole window, placed on the
+// primary screen where the window rectangle says.
+TEST_F(GDIMagWinPixels, WithTheVirtualScreenStartingLeftAndAboveThePictureFillsTheWindow) {
+    ScreenCapture shot(0, 0, 1, 1);
+    POINT origin{-160, -128};
+    Magnify(0, shot, &origin);
+    if (HasFatalFailure()) return;
+    ExpectCheckerInteriors(shot);
 }
 
 }  // namespace

@@ -284,6 +284,60 @@ TEST_F(MagWinTest, InitialRectsInFullScreenCoverThePrimaryScreen) {
     EXPECT_TRUE(magwin.Stop());
 }
 
+// A monitor left of and above the primary one: the rectangles count from
+// the virtual screen's corner, and the output still lands on the primary.
+TEST_F(MagWinTest, WithTheVirtualScreenStartingLeftAndAboveTheOutputStaysOnThePrimary) {
+    Configure(1, 20, 4);
+    Hook::EventDispatcher hub;
+    RecordingMagWin magwin(&hub);
+    MagTracker tracker(&hub, &magwin);
+    magwin.origin = {-1280, -200};
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    int cy = GetSystemMetrics(SM_CYSCREEN);
+
+    ASSERT_TRUE(magwin.Start(&tracker));
+    ExpectRect({1280, 200, cx, cy}, magwin.WindowRect());
+    ASSERT_TRUE(magwin.Stop());
+
+    // Window mode: centred on the pointer, kept on the primary screen.
+    Configure(0, 20, 4);
+    PointerAt(5, 5);
+    ASSERT_TRUE(magwin.ComputeInitialRects(false));
+    ExpectRect({1280, 200, cx / 4, cy / 4}, magwin.WindowRect());
+    ViewRect around{};
+    ASSERT_TRUE(magwin.WindowRectAround({0, 0, 10, 10}, around));
+    ExpectRect({1280, 200, cx / 4, cy / 4}, around);
+}
+
+// The tracker computes a view from the current rectangles under the view
+// lock; the render thread's full-screen switch must not change them meanwhile.
+TEST_F(MagWinTest, TheFullScreenSwitchWaitsForAViewBeingComputed) {
+    Configure(0, 20, 4);
+    Hook::EventDispatcher hub;
+    RecordingMagWin magwin(&hub);
+    MagTracker tracker(&hub, &magwin);
+    PointerAt(5, 5);
+    ASSERT_TRUE(magwin.Start(&tracker));
+    // A first frame: the render thread has taken note of the setting.
+    ASSERT_TRUE(magwin.QueueRequest(magwin.SourceRect(), magwin.WindowRect()));
+    ASSERT_TRUE(magwin.WaitFrames(1));
+    ViewRect window = magwin.WindowRect();
+    {
+        MagWin::ViewLock computing(magwin);
+        g_settings.FullScreen.Assign(1);
+        ASSERT_TRUE(magwin.QueueRequest(magwin.SourceRect(), window));
+        // Long enough for the render thread to reach the switch many times over.
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < 500 && SameRect(window, magwin.WindowRect())) Sleep(5);
+        EXPECT_TRUE(SameRect(window, magwin.WindowRect())) << "changed while the view was being computed";
+    }
+    ASSERT_TRUE(magwin.WaitFrames(2));
+    ExpectRect({-GetSystemMetrics(SM_XVIRTUALSCREEN), -GetSystemMetrics(SM_YVIRTUALSCREEN),
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+               magwin.WindowRect());
+    EXPECT_TRUE(magwin.Stop());
+}
+
 TEST_F(MagWinTest, StartAndStopAreOneShot) {
     Configure(1, 20);
     Hook::EventDispatcher hub;

@@ -1,7 +1,8 @@
 #pragma once
 // A magnifier output without a back end, for tests of what sits around it:
 // draws nothing, and counts the source and window changes it is told of.
-// Tests that need more record it in a subclass.
+// Its virtual screen may be moved to begin elsewhere. Tests that need more
+// record it in a subclass.
 #include "core/EventDispatcher.h"
 #include "magnifier/MagWin.h"
 
@@ -21,6 +22,9 @@ public:
         return true;
     }
 
+    POINT VirtualOrigin() const override { return origin; }
+
+    POINT origin = MagWin::VirtualOrigin();
     volatile int sourceChanges = 0;
     volatile int windowChanges = 0;
 };
