@@ -181,6 +181,13 @@ TEST_F(MagWinTest, ScreenToImageShiftsByTheSourceOrigin) {
     magwin.ScreenToImage(p);
     EXPECT_EQ(30, p.x);
     EXPECT_EQ(20, p.y);
+
+    // The capture began at the source plus the virtual screen's corner.
+    magwin.origin = {-100, -40};
+    POINT q{130, 70};
+    magwin.ScreenToImage(q);
+    EXPECT_EQ(130, q.x);
+    EXPECT_EQ(60, q.y);
 }
 
 TEST_F(MagWinTest, SettingRectsNotifiesTheBackEndOnlyWhileRunningAndOnChange) {
