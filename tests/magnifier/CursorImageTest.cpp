@@ -10,6 +10,7 @@
 #include "core/EventDispatcher.h"
 #include "magnifier/CursorImage.h"
 #include "magnifier/SysCursorManager.h"
+#include "tests/support/Dib.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/StandInMagWin.h"
 
@@ -19,15 +20,8 @@ namespace {
 class WhiteImage {
 public:
     explicit WhiteImage(int size) : size_(size) {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = size;
-        bi.bmiHeader.biHeight = -size;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
         dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        bitmap_ = CreateTopDownDib(dc_, size, size, &bits_);
         old_ = SelectObject(dc_, bitmap_);
         RECT all{0, 0, size, size};
         FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));

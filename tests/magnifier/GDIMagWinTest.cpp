@@ -8,6 +8,7 @@
 
 #include "core/EventDispatcher.h"
 #include "magnifier/GDIMagWin.h"
+#include "tests/support/Dib.h"
 #include "tests/support/GdiObjects.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/Settings.h"
@@ -119,20 +120,13 @@ public:
     ScreenCapture(int x, int y, int width, int height) : width_(width), height_(height) {
         HDC screen = GetDC(nullptr);
         HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        DWORD* bits = nullptr;
+        HBITMAP bitmap = CreateTopDownDib(screen, width, height, &bits);
         if (bitmap && bits) {
             HGDIOBJ old = SelectObject(memory, bitmap);
             BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
             GdiFlush();
-            const DWORD* p = static_cast<const DWORD*>(bits);
+            const DWORD* p = bits;
             pixels_.resize(static_cast<size_t>(width) * height);
             for (size_t i = 0; i < pixels_.size(); ++i) {
                 DWORD v = p[i];
@@ -428,6 +422,18 @@ protected:
     void GiveUpRendering() override { gaveUpAt = GetTickCount() | 1; }
 };
 
+// An output of type T with its hub and tracker, opened at once.
+template <class T>
+struct OpenedOutput {
+    OpenedOutput() : magwin(&hub), tracker(&hub, &magwin) { opened = magwin.Start(&tracker); }
+    // Closed while the tracker still exists.
+    ~OpenedOutput() { magwin.Stop(); }
+    Hook::EventDispatcher hub;
+    T magwin;
+    MagTracker tracker;
+    bool opened = false;
+};
+
 // Queues frames one after another until done() holds; false after ms.
 template <class Done>
 bool DrawFramesUntil(SeamedGDIMagWin& magwin, Done done, DWORD ms = 10000) {
@@ -445,10 +451,9 @@ bool DrawFramesUntil(SeamedGDIMagWin& magwin, Done done, DWORD ms = 10000) {
 TEST_F(GDIMagWinTest, AFailedFrameIsSkippedAndOnlyFailuresLastingTwoSecondsGiveUp) {
     Configure(0, 1);
     PointerAt(1270, 1014);
-    Hook::EventDispatcher hub;
-    SeamedGDIMagWin magwin(&hub);
-    MagTracker tracker(&hub, &magwin);
-    ASSERT_TRUE(magwin.Start(&tracker));
+    OpenedOutput<SeamedGDIMagWin> output;
+    ASSERT_TRUE(output.opened);
+    SeamedGDIMagWin& magwin = output.magwin;
 
     magwin.capture = SeamedGDIMagWin::Capture::kBroken;
     ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.frames > 0; }));
@@ -472,10 +477,9 @@ TEST_F(GDIMagWinTest, AFailedFrameIsSkippedAndOnlyFailuresLastingTwoSecondsGiveU
 TEST_F(GDIMagWinTest, DrawingFramesLeavesNoGdiObjectsBehind) {
     Configure(0, 1);
     PointerAt(1270, 1014);
-    Hook::EventDispatcher hub;
-    SeamedGDIMagWin magwin(&hub);
-    MagTracker tracker(&hub, &magwin);
-    ASSERT_TRUE(magwin.Start(&tracker));
+    OpenedOutput<SeamedGDIMagWin> output;
+    ASSERT_TRUE(output.opened);
+    SeamedGDIMagWin& magwin = output.magwin;
     // The first frames set up what GDI keeps for the process's lifetime.
     ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return magwin.frames >= 20; }));
     int before = LiveGdiObjects();
@@ -499,10 +503,9 @@ DWORD WINAPI ResumeOutput(LPVOID magwin) {
 TEST_F(GDIMagWinTest, PauseAndResumeFromAnotherThreadDoNotWaitForTheWindowsThread) {
     Configure(0, 1);
     PointerAt(1270, 1014);
-    Hook::EventDispatcher hub;
-    GDIMagWin magwin(&hub);
-    MagTracker tracker(&hub, &magwin);
-    ASSERT_TRUE(magwin.Start(&tracker));
+    OpenedOutput<GDIMagWin> output;
+    ASSERT_TRUE(output.opened);
+    GDIMagWin& magwin = output.magwin;
     PumpFor(100);
     HWND window = magwin.GetWindowHandle();
 
@@ -516,7 +519,7 @@ TEST_F(GDIMagWinTest, PauseAndResumeFromAnotherThreadDoNotWaitForTheWindowsThrea
         CloseHandle(thread);
         EXPECT_EQ(call == ResumeOutput, IsWindowVisible(window) != FALSE);
     }
-    EXPECT_TRUE(hub.IsActive());
+    EXPECT_TRUE(output.hub.IsActive());
     EXPECT_TRUE(magwin.Stop());
 }
 
