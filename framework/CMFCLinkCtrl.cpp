@@ -76,13 +76,25 @@ void CMFCLinkCtrl::SizeToContent(bool verticalCenter, bool horizontalCenter) {
     SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+COLORREF CMFCLinkCtrl::LinkColor() {
+    // The classic link blue reads well on the usual light face; in high
+    // contrast the face may be dark, and the scheme's own colour holds.
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON)) {
+        return GetSysColor(COLOR_HOTLIGHT);
+    }
+    return RGB(0, 0, 204);
+}
+
 bool CMFCLinkCtrl::OnDrawItem(const DRAWITEMSTRUCT& draw) {
     RECT area = draw.rcItem;
     FillRect(draw.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
     CString text = Text();
     HGDIOBJ old = SelectObject(draw.hDC, LinkFont());
     SetBkMode(draw.hDC, TRANSPARENT);
-    SetTextColor(draw.hDC, GetSysColor(COLOR_HOTLIGHT));
+    SetTextColor(draw.hDC, LinkColor());
     RECT inner = area;
     InflateRect(&inner, -2, -1);
     DrawTextW(draw.hDC, text, text.GetLength(), &inner, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -33,6 +33,7 @@ private:
                                          DWORD_PTR self);
     CString Text() const;
     HFONT LinkFont();
+    static COLORREF LinkColor();
 
     CString url_;
     CString prefix_;
