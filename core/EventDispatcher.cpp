@@ -8,6 +8,7 @@
 #include "core/FrameRate.h"
 #include "core/KeyEventInfo.h"
 #include "core/ModulePath.h"
+#include "core/ScopedLock.h"
 #include "magnifier/ViewRect.h"
 #include "settings/MagSettings.h"
 
@@ -24,25 +25,12 @@ const wchar_t* const kMessageNames[4] = {L"Message.SetFocus", L"Message.Activate
 // and finds its hub here. One hub owns it at a time.
 std::atomic<void*> g_keyboardSlot{nullptr};
 
-// A task handed to the hub's thread, carried by kTaskMessage's lParam.
+// Wakes the loop to run the queued tasks; its parameters mean nothing.
 constexpr UINT kTaskMessage = WM_APP + 1;
-struct QueuedTask {
-    EventDispatcher::MainThreadTask task;
-    void* context;
-    int i;
-    double d;
-};
-
-// Tasks still queued when the window goes are freed without running.
-void DropQueuedTasks(HWND window) {
-    MSG msg;
-    while (PeekMessageW(&msg, window, kTaskMessage, kTaskMessage, PM_REMOVE)) {
-        delete reinterpret_cast<QueuedTask*>(msg.lParam);
-    }
-}
 }  // namespace
 
 EventDispatcher::EventDispatcher() {
+    InitializeCriticalSection(&taskLock_);
     void* expected = nullptr;
     if (!g_keyboardSlot.compare_exchange_strong(expected, &keyboard_) && expected != &keyboard_) FatalExit();
     keyboard_ = {nullptr, KeyboardCallback, this};
@@ -68,6 +56,7 @@ EventDispatcher::~EventDispatcher() {
     // The slot would point into a dead hub: hand it back.
     void* mine = &keyboard_;
     g_keyboardSlot.compare_exchange_strong(mine, nullptr);
+    DeleteCriticalSection(&taskLock_);
 }
 
 void EventDispatcher::UnhookKeyboard() {
@@ -141,6 +130,7 @@ bool EventDispatcher::RunMessageLoop() {
             result = false;
         } else {
             SetClassLongPtrW(window_, 0, reinterpret_cast<LONG_PTR>(this));
+            AcceptTasks(true);
             if (!LoadHookLibrary()) {
                 result = false;
             } else {
@@ -163,7 +153,8 @@ bool EventDispatcher::RunMessageLoop() {
     if (timer_ && !KillTimer(window_, kFrameTimerId)) result = false;
     timer_ = 0;
     if (!UnloadHookLibrary()) result = false;
-    if (window_) DropQueuedTasks(window_);
+    // Tasks still queued are dropped without running.
+    AcceptTasks(false);
     if (window_ && !DestroyWindow(window_)) result = false;
     window_ = nullptr;
     if (!UnregisterClassW(kMsgWindowClass, instance)) result = false;
@@ -184,9 +175,7 @@ LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, H
     }
     if (message == kTaskMessage) {
         // Handed over from another thread; runs whether or not the hub is paused.
-        auto* queued = reinterpret_cast<QueuedTask*>(lParam);
-        queued->task(queued->context, queued->i, queued->d);
-        delete queued;
+        RunQueuedTasks();
         return 0;
     }
     if (!active_) return DefWindowProcW(window, message, wParam, lParam);
@@ -228,6 +217,7 @@ void EventDispatcher::RaiseTick() {
 }
 
 bool EventDispatcher::SetFrameRate(unsigned rate) {
+    if (GetCurrentThreadId() != thread_) return false;
     if (timer_) {
         if (!KillTimer(window_, kFrameTimerId)) return false;
         timer_ = 0;
@@ -235,7 +225,8 @@ bool EventDispatcher::SetFrameRate(unsigned rate) {
     if (rate == 0) return true;
     unsigned effective = EffectiveFrameRate(rate, g_settings.MaxFrameRate.Value());
     rate_ = effective;
-    timer_ = SetTimer(window_, kFrameTimerId, FrameInterval(effective), nullptr);
+    interval_ = FrameInterval(effective);
+    timer_ = SetTimer(window_, kFrameTimerId, interval_, nullptr);
     return timer_ != 0;
 }
 
@@ -258,14 +249,36 @@ bool EventDispatcher::RunOnMainThread(MainThreadTask task, void* context, int i,
         task(context, i, d);
         return true;
     }
+    ScopedLock lock(taskLock_);
     HWND window = window_;
-    if (!window || loopEnded_) return false;
-    auto* queued = new QueuedTask{task, context, i, d};
-    if (!PostMessageW(window, kTaskMessage, 0, reinterpret_cast<LPARAM>(queued))) {
-        delete queued;
+    if (!acceptingTasks_ || !window) return false;
+    tasks_.push_back({task, context, i, d});
+    if (!PostMessageW(window, kTaskMessage, 0, 0)) {
+        tasks_.pop_back();
         return false;
     }
     return true;
+}
+
+void EventDispatcher::AcceptTasks(bool accept) {
+    ScopedLock lock(taskLock_);
+    acceptingTasks_ = accept;
+    tasks_.clear();
+}
+
+void EventDispatcher::RunQueuedTasks() {
+    // One wake-up may find several tasks, or none (a stray message); each
+    // task runs outside the lock, so it may hand over further tasks.
+    for (;;) {
+        QueuedTask next;
+        {
+            ScopedLock lock(taskLock_);
+            if (tasks_.empty()) return;
+            next = tasks_.front();
+            tasks_.pop_front();
+        }
+        next.task(next.context, next.i, next.d);
+    }
 }
 
 bool EventDispatcher::ScheduleCheck(int kind, int delay) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
 #include <list>
 #include <map>
 #include <vector>
@@ -41,8 +42,11 @@ public:
     bool RunMessageLoop();
 
     // (Re)starts the frame timer at rate frames per second, bounded by 3 and
-    // MaxFrameRate; 0 stops it.
+    // MaxFrameRate; 0 stops it. Only on the hub's thread: Windows refuses a
+    // timer of a window that belongs to another thread, so this does too.
     [[nodiscard]] bool SetFrameRate(unsigned rate);
+    // The period of the running frame timer in ms; 0 when none runs.
+    unsigned TimerInterval() const { return timer_ ? interval_ : 0; }
 
     // Arms a check of kind to fall due after delay ms; re-arms a pending one.
     bool ScheduleCheck(int kind, int delay);
@@ -51,8 +55,8 @@ public:
     void TickChecks(DWORD elapsed);
 
     // Runs task(context, i, d) on the hub's thread: at once when called there,
-    // else posted to the hub's window. False when it cannot be handed over
-    // (the loop is not running).
+    // else queued in the hub and the loop woken up. False when it cannot be
+    // handed over (the loop is not running).
     using MainThreadTask = void (*)(void* context, int i, double d);
     bool RunOnMainThread(MainThreadTask task, void* context, int i, double d);
 
@@ -112,6 +116,8 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
     void RaiseTick();
     void CompactListeners();
+    void RunQueuedTasks();
+    void AcceptTasks(bool accept);
 
     struct HeldKey {
         bool alt;
@@ -136,6 +142,7 @@ private:
     std::atomic<HWND> window_{nullptr};
     std::atomic<unsigned> rate_{0};
     UINT_PTR timer_ = 0;
+    unsigned interval_ = 0;
     int rateAccumulator_ = kRateAccumulatorStart;
     DWORD lastTick_ = 0;
     HWND focusWindow_ = nullptr;
@@ -152,6 +159,18 @@ private:
     std::atomic<bool> loopEnded_{false};
     UINT messages_[4] = {};
     DWORD thread_ = 0;
+
+    // Tasks handed over by other threads. They stay in the hub: the message
+    // that wakes the loop carries nothing, since any process can post it.
+    struct QueuedTask {
+        MainThreadTask task;
+        void* context;
+        int i;
+        double d;
+    };
+    CRITICAL_SECTION taskLock_;
+    std::deque<QueuedTask> tasks_;
+    bool acceptingTasks_ = false;  // under taskLock_
 };
 
 constexpr UINT_PTR kFrameTimerId = 1;

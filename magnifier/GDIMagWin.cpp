@@ -180,5 +180,9 @@ bool GDIMagWin::OnCheckDue(void* context, void* data) {
 
 LRESULT CALLBACK GDIMagWin::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!window) NullWindowStop();
+    // Any process can post these. The output has no menu and no frame and
+    // closes only with the magnifier: a stray close or minimise must not take
+    // the picture away while the system cursors may be hidden.
+    if (message == WM_CLOSE || message == WM_SYSCOMMAND) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,0 +1,93 @@
+// The real hook library with two magnifiers bound at once, as two starts of
+// the program would be: this process and a listener process of its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/ModulePath.h"
+#include "tests/e2e/HookListener.h"
+#include "tests/support/HubLoop.h"
+#include "tests/support/MessagePump.h"
+
+namespace {
+
+// The listener process, ended (and its window found) with the object.
+class OtherListener {
+public:
+    OtherListener() {
+        std::wstring exe = ProgramFolderFile(L"HookListener.exe");
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring cmd = L"\"" + exe + L"\"";
+        if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) return;
+        WaitUntil([&] { return (window_ = Find()) != nullptr; });
+    }
+    ~OtherListener() {
+        if (!process_.hProcess) return;
+        PostThreadMessageW(process_.dwThreadId, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 9);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+    OtherListener(const OtherListener&) = delete;
+    OtherListener& operator=(const OtherListener&) = delete;
+
+    // The listener's answer to an ask message; -1 when it cannot be asked.
+    LRESULT Ask(UINT message, WPARAM wParam = 0) const {
+        DWORD_PTR answer = 0;
+        if (!window_ || !SendMessageTimeoutW(window_, message, wParam, 0, SMTO_NORMAL, 10000, &answer)) return -1;
+        return static_cast<LRESULT>(answer);
+    }
+
+private:
+    HWND Find() const {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(HWND_MESSAGE, w, HookListener::kClass, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process_.dwProcessId) return w;
+        }
+        return nullptr;
+    }
+
+    PROCESS_INFORMATION process_ = {};
+    HWND window_ = nullptr;
+};
+
+// A window of this thread: its creation goes through every bound hook.
+HWND NewWindow() {
+    HWND w = CreateWindowExW(0, L"STATIC", L"created", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    Pump();
+    return w;
+}
+
+bool Reported(const HookListener& listener, HWND window) {
+    return WaitUntil([&] {
+        Pump();
+        return listener.SawCreated(window);
+    });
+}
+
+TEST(HookLibrary, TwoBoundProcessesEachGetTheReportsAndUnbindOnlyThemselves) {
+    HookListener first;
+    ASSERT_TRUE(first.Install());
+    OtherListener second;
+    ASSERT_EQ(1, second.Ask(HookListener::kAskBound)) << "the second process could not bind";
+
+    HWND before = NewWindow();
+    EXPECT_TRUE(Reported(first, before)) << "the first was cut off when the second bound";
+    EXPECT_TRUE(WaitUntil([&] { return second.Ask(HookListener::kAskSawCreated, reinterpret_cast<WPARAM>(before)) == 1; }));
+
+    EXPECT_EQ(1, second.Ask(HookListener::kAskUninstall));
+    HWND after = NewWindow();
+    EXPECT_TRUE(Reported(first, after)) << "the second's unbinding cut the first off";
+    EXPECT_EQ(1, first.Uninstall()) << "the first must still be able to unbind its own hooks";
+
+    DestroyWindow(before);
+    DestroyWindow(after);
+}
+
+}  // namespace
