@@ -129,6 +129,37 @@ TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
     EXPECT_FALSE(IsWindow(output));
 }
 
+// Any process can post to the program's windows: parameters that are no
+// pointer, window or value of ours must give nothing, never a crash.
+TEST_F(ProgramRun, HostileMessagesToItsWindowsNeitherCrashNorEndIt) {
+    ASSERT_TRUE(Launch());
+    HWND worker = WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000);
+    ASSERT_NE(nullptr, worker);
+    HWND output = WaitForWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
+    ASSERT_NE(nullptr, output);
+    const LPARAM junk[] = {0x1234, -1, 0};
+    for (HWND target : {worker, output}) {
+        for (LPARAM value : junk) {
+            PostMessageW(target, WM_APP + 1, static_cast<WPARAM>(value), value);
+            PostMessageW(target, WM_TIMER, 1, value);
+            for (const wchar_t* name :
+                 {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd", L"Message.DestroyWnd"}) {
+                PostMessageW(target, RegisterWindowMessageW(name), static_cast<WPARAM>(value), value);
+            }
+        }
+    }
+    PostMessageW(output, WM_CLOSE, 0, 0);
+    PostMessageW(output, WM_SYSCOMMAND, SC_CLOSE, 0);
+
+    // Handled in the order posted: the program must still be there to end
+    // cleanly on the destroy that follows them.
+    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
+    DWORD code = 12345;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(0u, code);
+}
+
 TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
     SetDword(L"MaxFrameRate", 0);
     ASSERT_TRUE(Launch());
