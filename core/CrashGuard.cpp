@@ -5,9 +5,10 @@
 
 void (*g_cursorReloadProbe)() = nullptr;
 
-void RestoreSystemCursors() {
-    SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, 0);
+BOOL RestoreSystemCursors() {
+    BOOL reloaded = SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, 0);
     if (g_cursorReloadProbe) g_cursorReloadProbe();
+    return reloaded;
 }
 
 void FatalExit() {
@@ -33,6 +34,7 @@ void InstallCrashHandlers() {
 }
 
 void NullWindowStop() {
+    RestoreSystemCursors();
     MessageBoxW(nullptr, L"hwnd is NULL!", L"KOVAX", MB_ICONHAND | MB_SYSTEMMODAL);
     FatalExit();
 }

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // Reloads the system cursors from the user's settings. Safe anywhere: no heap,
-// no locks.
-void RestoreSystemCursors();
+// no locks. False when the system refused.
+BOOL RestoreSystemCursors();
 
 // Called after every reload when set: lets a test program see the reloads,
 // which some systems accept without any visible effect.
@@ -24,5 +24,6 @@ LONG WINAPI RestoreCursorsOnCrash(EXCEPTION_POINTERS* info);
 void InstallCrashHandlers();
 
 // Shows the "hwnd is NULL!" stop and ends the process (a window procedure
-// called without a window).
+// called without a window). The cursors come back before the box: the user
+// must be able to point at its button.
 [[noreturn]] void NullWindowStop();

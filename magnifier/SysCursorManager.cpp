@@ -1,5 +1,6 @@
 #include "magnifier/SysCursorManager.h"
 
+#include "core/CrashGuard.h"
 #include "core/ScopedLock.h"
 
 SysCursorManager* g_sysCursorManager = nullptr;
@@ -11,7 +12,7 @@ public:
     HCURSOR LoadSystem(DWORD id) override { return LoadCursorW(nullptr, MAKEINTRESOURCEW(id)); }
     HCURSOR Copy(HCURSOR cursor) override { return cursor ? CopyIcon(cursor) : nullptr; }
     BOOL SetSystem(HCURSOR cursor, DWORD id) override { return SetSystemCursor(cursor, id); }
-    BOOL Reload() override { return SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, 0); }
+    BOOL Reload() override { return RestoreSystemCursors(); }
     void Destroy(HCURSOR cursor) override { DestroyCursor(cursor); }
 };
 

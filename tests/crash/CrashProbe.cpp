@@ -2,8 +2,10 @@
 //   kovax_crashprobe.exe MODE MARKER-FILE REGISTRY-KEY
 // MODE is fault (an access violation), throw (an uncaught C++ exception on a
 // thread of its own), fatal (a fatal stop), frames (every frame fails from
-// then on: the process runs out of GDI objects) or run (nothing: the test
-// kills it). Every reload of the system cursors appends a line to MARKER-FILE:
+// then on: the process runs out of GDI objects), nullwindow (the hub's window
+// procedure called without a window), quit (a normal end through the hub's
+// window) or run (nothing: the test kills it). Every reload of the system
+// cursors appends a line to MARKER-FILE:
 // "start" before the trigger fired, "after" once it has.
 #include <windows.h>
 #include <shellapi.h>
@@ -14,13 +16,14 @@
 
 #include "core/Application.h"
 #include "core/CrashGuard.h"
+#include "core/EventDispatcher.h"
 #include "settings/MagSettings.h"
 
 namespace {
 
 volatile LONG g_triggered = 0;
 HANDLE g_marker = INVALID_HANDLE_VALUE;
-enum Mode { kRun, kFault, kThrow, kFatal, kFrames } g_mode = kRun;
+enum Mode { kRun, kFault, kThrow, kFatal, kFrames, kNullWindow, kQuit } g_mode = kRun;
 
 // Runs inside the crash filter: plain kernel calls only.
 void RecordReload() {
@@ -28,6 +31,16 @@ void RecordReload() {
     DWORD written = 0;
     WriteFile(g_marker, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
     FlushFileBuffers(g_marker);
+}
+
+HWND OwnWorker() {
+    HWND w = nullptr;
+    while ((w = FindWindowExW(HWND_MESSAGE, w, Hook::kMsgWindowClass, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == GetCurrentProcessId()) return w;
+    }
+    return nullptr;
 }
 
 DWORD WINAPI Trigger(LPVOID) {
@@ -45,6 +58,12 @@ DWORD WINAPI Trigger(LPVOID) {
             while (CreatePen(PS_SOLID, 1, 0)) {
             }
             break;
+        case kNullWindow:
+            Hook::EventDispatcher::MsgWindowProc(nullptr, WM_NULL, 0, 0);
+            break;
+        case kQuit:
+            PostMessageW(OwnWorker(), WM_DESTROY, 0, 0);
+            break;
         case kRun:
             break;
     }
@@ -61,6 +80,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (!wcscmp(argv[1], L"throw")) g_mode = kThrow;
     if (!wcscmp(argv[1], L"fatal")) g_mode = kFatal;
     if (!wcscmp(argv[1], L"frames")) g_mode = kFrames;
+    if (!wcscmp(argv[1], L"nullwindow")) g_mode = kNullWindow;
+    if (!wcscmp(argv[1], L"quit")) g_mode = kQuit;
     g_marker = CreateFileW(argv[2], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     g_cursorReloadProbe = RecordReload;

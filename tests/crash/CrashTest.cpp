@@ -1,6 +1,7 @@
-// Every way the program can die puts the user's system cursors back: an
-// access violation, an uncaught C++ exception, a fatal stop, frames that keep
-// failing; and a run that was killed outright is undone by the next start.
+// Every way the program can end puts the user's system cursors back: a normal
+// end, an access violation, an uncaught C++ exception, a fatal stop (before
+// its message, if it has one), frames that keep failing; and a run that was
+// killed outright is undone by the next start.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -107,6 +108,33 @@ TEST_F(CrashRun, FatalStopRestoresTheCursors) {
 TEST_F(CrashRun, FramesThatKeepFailingEndTheProgramLikeAFatalStop) {
     EXPECT_EQ(1u, RunToEnd(L"frames"));
     EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
+}
+
+TEST_F(CrashRun, NormalEndRestoresTheCursors) {
+    EXPECT_EQ(0u, RunToEnd(L"quit"));
+    EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
+}
+
+// The stop's box is system-modal: the user needs a pointer to answer it.
+TEST_F(CrashRun, NullWindowStopRestoresTheCursorsBeforeItsMessage) {
+    HANDLE process = Start(L"nullwindow");
+    ASSERT_NE(nullptr, process);
+    HWND box = nullptr;
+    for (int i = 0; i < 400 && !box; ++i, Sleep(50)) {
+        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(box, &owner);
+            if (owner == GetProcessId(process)) break;
+        }
+    }
+    EXPECT_NE(nullptr, box) << "no message box";
+    EXPECT_NE(std::string::npos, Marker().find("after")) << "cursors still replaced under the box: " << Marker();
+    if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) TerminateProcess(process, 99);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    EXPECT_EQ(1u, code);
 }
 
 TEST_F(CrashRun, StartAfterAKilledRunReloadsTheCursors) {
