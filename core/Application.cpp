@@ -6,10 +6,10 @@
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
 #include "core/HotKeys.h"
+#include "magnifier/CMagCommand.h"
 #include "magnifier/GDIMagWin.h"
 #include "magnifier/SysCursorManager.h"
 #include "resources/resource.h"
-#include "settings/MagSettings.h"
 #include "tracking/MagTracker.h"
 
 HINSTANCE g_instance = nullptr;
@@ -28,10 +28,13 @@ int RunMagnifier() {
     auto* tracker = new MagTracker(hub, magwin);
     auto* hotKeys = new HotKeys(hub, magwin, tracker);
 
+    // The output's command object is always ours: it also keeps the cursors
+    // in step with pauses that the panel may ask for while this runs.
+    auto* command = static_cast<CMagCommand*>(magwin->Command());
     if (magwin->Start(tracker)) {
-        if (g_settings.HideSysCursor.Value()) g_sysCursorManager->HideAll();
+        command->HideCursorsForRun();
         hub->RunMessageLoop();
-        g_sysCursorManager->RestoreAll();
+        command->RestoreCursorsForGood();
         magwin->Stop();
     }
 

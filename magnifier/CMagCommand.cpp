@@ -2,9 +2,14 @@
 
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
+#include "core/ScopedLock.h"
 #include "magnifier/MagWin.h"
 #include "magnifier/SysCursorManager.h"
 #include "settings/MagSettings.h"
+
+CMagCommand::CMagCommand(MagWin* magwin) : magwin_(magwin) { InitializeCriticalSection(&cursorLock_); }
+
+CMagCommand::~CMagCommand() { DeleteCriticalSection(&cursorLock_); }
 
 int CMagCommand::GetSmoothImage() { return g_settings.SmoothImage.Value() == 1 ? 1 : 0; }
 
@@ -34,16 +39,34 @@ void CMagCommand::SetHilightCaretShow(int show) {
 int CMagCommand::IsRunning() { return magwin_->IsActive() ? 1 : 0; }
 
 void CMagCommand::StartStop() {
-    // The cursors come back before the output goes, and go before it returns.
-    bool hide = g_settings.HideSysCursor.Value() != 0;
-    if (magwin_->IsActive()) {
-        if (hide && g_sysCursorManager) g_sysCursorManager->RestoreAll();
-        magwin_->Pause();
-    } else {
-        if (hide && g_sysCursorManager) g_sysCursorManager->HideAll();
-        magwin_->Resume();
+    {
+        // The cursors come back before the output goes, and go before it
+        // returns. Pause and Resume never wait for the main thread, which may
+        // be waiting for this lock in a shortcut.
+        ScopedLock lock(cursorLock_);
+        bool hide = g_settings.HideSysCursor.Value() != 0;
+        if (magwin_->IsActive()) {
+            if (hide && g_sysCursorManager) g_sysCursorManager->RestoreAll();
+            magwin_->Pause();
+        } else {
+            if (hide && !runEnded_ && g_sysCursorManager) g_sysCursorManager->HideAll();
+            magwin_->Resume();
+        }
     }
     magwin_->NotifyPanel();
+}
+
+void CMagCommand::HideCursorsForRun() {
+    ScopedLock lock(cursorLock_);
+    if (!runEnded_ && g_settings.HideSysCursor.Value() && magwin_->IsActive() && g_sysCursorManager) {
+        g_sysCursorManager->HideAll();
+    }
+}
+
+void CMagCommand::RestoreCursorsForGood() {
+    ScopedLock lock(cursorLock_);
+    runEnded_ = true;
+    if (g_sysCursorManager) g_sysCursorManager->RestoreAll();
 }
 
 int CMagCommand::GetFullScreen() { return static_cast<int>(g_settings.FullScreen.Value()); }
@@ -75,17 +98,19 @@ void CMagCommand::ZoomTask(void* context, int relative, double value) {
 
 void CMagCommand::OnSettingChanged(int kind, int) {
     switch (kind) {
-        case kSettingHideSysCursor:
+        case kSettingHideSysCursor: {
+            ScopedLock lock(cursorLock_);
             g_settings.HideSysCursor.LoadValue();
             if (!g_sysCursorManager) break;
             if (!g_settings.HideSysCursor.Value()) {
                 g_sysCursorManager->RestoreAll();
-            } else if (magwin_->IsActive()) {
+            } else if (magwin_->IsActive() && !runEnded_) {
                 // Paused, the output is hidden: hiding the cursors then would
                 // leave the user without any pointer. Resuming hides them.
                 g_sysCursorManager->HideAll();
             }
             break;
+        }
         case kSettingUseMemCache:
             g_settings.UseMemCache.LoadValue();
             break;

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/EventDispatcher.h"
@@ -54,14 +56,15 @@ private:
     uintptr_t next_ = 0;
 };
 
-// Adds its pauses and resumes to the cursor log and notes the threads the
-// zoom is changed on.
+// Adds its pauses and resumes to the cursor log, notes the threads the zoom is
+// changed on, and runs whatever a test slips in just before a pause.
 class LoggingMagWin : public StandInMagWin {
 public:
     LoggingMagWin(Hook::EventDispatcher* hub, std::string& log) : StandInMagWin(hub), log_(log) {}
 
     bool Pause() override {
         log_ += 'P';
+        if (beforePause) beforePause();
         return MagWin::Pause();
     }
     bool Resume() override {
@@ -74,6 +77,7 @@ public:
     }
 
     std::vector<DWORD> zoomThreads;
+    std::function<void()> beforePause;
 
 private:
     std::string& log_;
@@ -222,6 +226,30 @@ TEST_F(CommandTest, ChangedHideSysCursorHidesOnlyWhileMagnifying) {
     EXPECT_TRUE(cursors_.IsHidden());
 }
 
+// The panel announces HideSysCursor on its thread just as the shortcut pauses
+// on the main thread: the announcement must not slip in between the pause's
+// restore and the pause itself, or the magnifier stays paused without a pointer.
+TEST_F(CommandTest, HideSysCursorAnnouncedDuringAPauseLeavesTheCursorsShown) {
+    reg_.SetDword(kSettingsKey, L"HideSysCursor", 1);
+    g_settings.HideSysCursor.LoadValue();
+    cursors_.HideAll();
+    std::thread panel;
+    HANDLE announced = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    magwin_->beforePause = [&] {
+        panel = std::thread([&] {
+            Cmd().OnSettingChanged(kSettingHideSysCursor, 0);
+            SetEvent(announced);
+        });
+        // Serialised, the announcement can only finish once the pause has.
+        WaitForSingleObject(announced, 1000);
+    };
+    Cmd().StartStop();
+    panel.join();
+    CloseHandle(announced);
+    EXPECT_FALSE(hub_->IsActive());
+    EXPECT_FALSE(cursors_.IsHidden()) << fake_.log;
+}
+
 TEST_F(CommandTest, ChangedSettingsAreReadAgainOnlyForTheirOwnKind) {
     ChangeBehind(g_settings.UseMemCache, L"UseMemCache", 0, 1);
     ChangeBehind(g_settings.InvertColors, L"InvertColors", 0, 1);
@@ -238,12 +266,15 @@ TEST_F(CommandTest, ChangedSettingsAreReadAgainOnlyForTheirOwnKind) {
     Cmd().OnSettingChanged(kSettingUseMemCache, 0);
     EXPECT_EQ(1u, g_settings.UseMemCache.Value());
     EXPECT_EQ(0u, g_settings.InvertColors.Value());
+    EXPECT_EQ(30u, g_settings.MaxFrameRate.Value()) << "UseMemCache's notification went on to the frame rate";
     Cmd().OnSettingChanged(kSettingInvertColors, 0);
     EXPECT_EQ(1u, g_settings.InvertColors.Value());
     EXPECT_EQ(0u, g_settings.HideSysCursor.Value());
     EXPECT_TRUE(fake_.log.empty());
 }
 
+// Windows refuses a timer of another thread's window, and so does the hub: a
+// restart attempted on the panel's thread would end this program at once.
 TEST_F(CommandTest, ChangedFrameRateRestartsTheTimerOnTheMainThreadAlsoWhilePaused) {
     ChangeBehind(g_settings.MaxFrameRate, L"MaxFrameRate", 30, 45);
     bool active = false;
