@@ -7,9 +7,13 @@
 #include "magnifier/SysCursorManager.h"
 #include "settings/MagSettings.h"
 
-CMagCommand::CMagCommand(MagWin* magwin) : magwin_(magwin) { InitializeCriticalSection(&cursorLock_); }
+CMagCommand::CMagCommand(MagWin* magwin) : magwin_(magwin) {
+    InitializeCriticalSection(&cursorLock_);
+}
 
-CMagCommand::~CMagCommand() { DeleteCriticalSection(&cursorLock_); }
+CMagCommand::~CMagCommand() {
+    DeleteCriticalSection(&cursorLock_);
+}
 
 int CMagCommand::GetSmoothImage() { return g_settings.SmoothImage.Value() == 1 ? 1 : 0; }
 

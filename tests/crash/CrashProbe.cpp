@@ -5,8 +5,8 @@
 // then on: the process runs out of GDI objects), nullwindow (the hub's window
 // procedure called without a window), quit (a normal end through the hub's
 // window) or run (nothing: the test kills it). Every reload of the system
-// cursors appends a line to MARKER-FILE:
-// "start" before the trigger fired, "after" once it has.
+// cursors appends a line to MARKER-FILE: "start" before the trigger fired,
+// "after" once it has.
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,8 +1,7 @@
 // The real hook library with two magnifiers bound at once, as two starts of
 // the program would be: this process and a listener process of its own.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -79,7 +78,8 @@ TEST(HookLibrary, TwoBoundProcessesEachGetTheReportsAndUnbindOnlyThemselves) {
 
     HWND before = NewWindow();
     EXPECT_TRUE(Reported(first, before)) << "the first was cut off when the second bound";
-    EXPECT_TRUE(WaitUntil([&] { return second.Ask(HookListener::kAskSawCreated, reinterpret_cast<WPARAM>(before)) == 1; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return second.Ask(HookListener::kAskSawCreated, reinterpret_cast<WPARAM>(before)) == 1; }));
 
     EXPECT_EQ(1, second.Ask(HookListener::kAskUninstall));
     HWND after = NewWindow();

@@ -13,8 +13,7 @@ F Export(HMODULE module, const char* name) {
 }  // namespace
 
 HookListener::HookListener() {
-    const wchar_t* names[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd",
-                               L"Message.DestroyWnd"};
+    const wchar_t* names[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd", L"Message.DestroyWnd"};
     for (int i = 0; i < 4; ++i) messages_[i] = RegisterWindowMessageW(names[i]);
     library_ = LoadProgramLibrary(L"KVHook.dll");
     WNDCLASSW wc = {};

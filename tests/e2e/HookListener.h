@@ -9,7 +9,7 @@
 
 class HookListener {
 public:
-    static constexpr UINT kAskBound = WM_APP + 10;      // -> 1 while bound
+    static constexpr UINT kAskBound = WM_APP + 10;       // -> 1 while bound
     static constexpr UINT kAskSawCreated = WM_APP + 11;  // wParam: window -> 1 when reported
     static constexpr UINT kAskUninstall = WM_APP + 12;   // -> UninstallHooks' result
     static const wchar_t kClass[];

@@ -68,6 +68,21 @@ TEST(MagSettings, NoKeyAtAllGivesEveryDefaultAndWritesNothing) {
     EXPECT_EQ(0u, reg.CountEntries()) << "construction and reads write nothing";
 }
 
+TEST(MagSettings, EachValueIsReadUnderItsOwnName) {
+    RegistrySandbox reg;
+    const wchar_t* names[] = {L"ZoomLevel_10",       L"FullScreen",    L"MagwinScale",   L"MagwinSticky",
+                              L"HardwareAccelerate", L"SmoothImage",   L"ShowCPUUsage_", L"MaxFrameRate",
+                              L"UseMemCache",        L"HideSysCursor", L"InvertColors"};
+    DWORD stored = 5;  // within MagwinScale's range
+    for (const wchar_t* name : names) reg.SetDword(L"Software\\KOVAX", name, stored++);
+    MagSettings s;
+    const DWORD read[] = {s.ZoomLevel_10.Value(),  s.FullScreen.Value(),         s.MagwinScale.Value(),
+                          s.MagwinSticky.Value(),  s.HardwareAccelerate.Value(), s.SmoothImage.Value(),
+                          s.ShowCPUUsage_.Value(), s.MaxFrameRate.Value(),       s.UseMemCache.Value(),
+                          s.HideSysCursor.Value(), s.InvertColors.Value()};
+    for (DWORD i = 0; i < sizeof(read) / sizeof(read[0]); ++i) EXPECT_EQ(5 + i, read[i]) << names[i];
+}
+
 TEST(MagSettings, OnlyStylesAndScaleAreReadAtStart) {
     RegistrySandbox reg;
     reg.SetDword(L"Software\\KOVAX", L"MaxFrameRate", 50);

@@ -6,6 +6,7 @@
 #include "settings/CRegDWORDCommon.h"
 #include "settings/CRegStdBase.h"
 #include "settings/CRegStringCommon.h"
+#include "tests/support/HandleCount.h"
 #include "tests/support/RegistrySandbox.h"
 
 namespace {
@@ -85,6 +86,30 @@ TEST(RegValue, AbsentValueUnderPresentKeyIsReadOnce) {
 
     reg.SetDword(kKey, L"SmoothImage", 0);
     EXPECT_EQ(1u, v.Value()) << "an absent value is not retried";
+}
+
+TEST(RegValue, ReloadOfAValueThatIsGoneGivesTheDefault) {
+    RegistrySandbox reg;
+    reg.SetDword(kKey, L"HideSysCursor", 0);
+    StdDword v(L"Software\\KOVAX\\HideSysCursor", 1);
+    ASSERT_EQ(0u, v.Value());
+    reg.DeleteValue(kKey, L"HideSysCursor");
+    v.LoadValue();
+    EXPECT_EQ(1u, v.Value()) << "the panel deleted it: the default, not the old value";
+    EXPECT_FALSE(v.exists);
+}
+
+TEST(RegValue, ReadsCloseEveryKeyTheyOpen) {
+    RegistrySandbox reg;
+    reg.SetDword(kKey, L"MaxFrameRate", 45);
+    StdDword present(L"Software\\KOVAX\\MaxFrameRate", 30), absent(L"Software\\KOVAX\\Absent", 1);
+    long before = OpenHandleCount();
+    ASSERT_GT(before, 0) << "the handle table cannot be read";
+    for (int i = 0; i < 300; ++i) {
+        present.LoadValue();
+        absent.LoadValue();
+    }
+    EXPECT_LT(OpenHandleCount(), before + 30) << "600 reads";
 }
 
 TEST(RegValue, ForceReadsEveryTimeAndAlwaysWrites) {
