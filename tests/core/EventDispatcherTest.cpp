@@ -426,6 +426,27 @@ TEST(HubTick, TickCountsThePendingChecksDown) {
     EXPECT_TRUE(Pending(hub).empty());
 }
 
+// ---- the keyboard hook -------------------------------------------------------
+
+bool Swallow(void*, void* data) {
+    static_cast<KeyEventInfo*>(data)->passOn = false;
+    return true;
+}
+
+TEST(HubKeys, AListenerSwallowsTheReleaseAsWellAsThePress) {
+    EventDispatcher hub;
+    hub.AddListener(KeyDown, Swallow, nullptr);
+    hub.AddListener(KeyUp, Swallow, nullptr);
+    KBDLLHOOKSTRUCT record = {};
+    record.vkCode = VK_F13;
+    bool passOn = true;
+    EXPECT_TRUE(hub.OnKeyboard(record, passOn, WM_KEYDOWN));
+    EXPECT_FALSE(passOn);
+    passOn = true;
+    EXPECT_TRUE(hub.OnKeyboard(record, passOn, WM_KEYUP));
+    EXPECT_FALSE(passOn) << "a release the listener swallowed went on to the program";
+}
+
 // ---- the message loop ------------------------------------------------------
 
 struct Posted {
@@ -658,6 +679,36 @@ TEST_F(HubLoop, PausedHubRaisesNothingYetEndsOnSentDestroy) {
     EXPECT_FALSE(TakeStrayQuit());
 }
 
+void TypeKey(WORD vk) {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = vk;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+
+// Once the loop is over nobody answers the hook: every key on the desktop
+// would wait for it.
+TEST_F(HubLoop, TheKeyboardHookIsGoneOnceTheLoopEnds) {
+    EventDispatcher hub;
+    int keys = 0;
+    hub.AddListener(KeyDown, Count, &keys);
+    LoopScript script;
+    script.Post([&] {
+        TypeKey(VK_F24);
+        WaitUntil([&] {
+            Pump();
+            return keys > 0;
+        });
+        EndLoop(hub);
+    });
+    ASSERT_TRUE(RunLoop(hub));
+    ASSERT_EQ(1, keys) << "the hook did not see the key typed while the loop ran";
+    TypeKey(VK_F24);
+    PumpFor(200);
+    EXPECT_EQ(1, keys);
+}
+
 TEST_F(HubLoop, ResumingInsideTheLoopRaisesEventsAgain) {
     EventDispatcher hub;
     Events events;
@@ -723,11 +774,13 @@ TEST_F(HubFrameTimer, SetFrameRateKeepsTheRateWithinItsBounds) {
     SetMaxFrameRate(30);
     EventDispatcher hub;
     std::vector<std::pair<bool, unsigned>> results;
+    std::vector<unsigned> intervals;
     LoopScript script;
     script.Post([&] {
         for (unsigned rate : {500u, 1u, 12u, 31u, 30u, 3u}) {
             bool ok = hub.SetFrameRate(rate);
             results.push_back({ok, hub.Rate()});
+            intervals.push_back(hub.TimerInterval());
         }
         EndLoop(hub);
     });
@@ -735,6 +788,8 @@ TEST_F(HubFrameTimer, SetFrameRateKeepsTheRateWithinItsBounds) {
     std::vector<std::pair<bool, unsigned>> expected{{true, 30}, {true, 3}, {true, 12},
                                                     {true, 30}, {true, 30}, {true, 3}};
     EXPECT_EQ(expected, results);
+    // The period follows the rate actually set, not the one asked for.
+    EXPECT_EQ((std::vector<unsigned>{33, 333, 83, 33, 33, 333}), intervals);
 }
 
 struct Stopper {

@@ -198,6 +198,16 @@ TEST_F(HotKeysTest, AltEqualsZoomsInAndRepeatsEveryHundredMsOfTicksUntilReleased
     EXPECT_EQ(-1, ZoomRepeatDelay()) << "the check ends once the repeat is over";
 }
 
+TEST_F(HotKeysTest, OtherDueChecksDoNotStepTheHeldZoom) {
+    Down(Equals(true));
+    recorder_.calls.clear();
+    for (int kind : {Hook::CheckFocusCaret, Hook::CheckWindowRaise}) {
+        Hook::PendingCheck other{kind, 0};
+        hub_.Dispatch(Hook::CheckDue, &other);
+    }
+    EXPECT_EQ(Calls{}, recorder_.calls);
+}
+
 TEST_F(HotKeysTest, MinusWhileEqualsIsHeldTurnsTheRepeatAroundAndEitherReleaseEndsIt) {
     EXPECT_FALSE(Down(Equals(true)));
     hub_.TickChecks(50);
