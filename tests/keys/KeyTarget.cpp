@@ -3,7 +3,8 @@
 // With WAITCLASS it first waits (up to 30 s) for a message-only window of that
 // class, so that it comes up in front of the program under test. Then it opens
 // a window, brings it to the front and writes one line per key message it
-// gets ("KEYDOWN 0xBB", "SYSKEYDOWN 0x31", "CHAR 0x3D", "SYSCHAR 0x31"), plus
+// gets ("KEYDOWN 0xBB", "SYSKEYDOWN 0x31", "KEYUP 0xBB", "SYSKEYUP 0x31",
+// "CHAR 0x3D", "SYSCHAR 0x31"), plus
 // "FOCUS" / "UNFOCUS" as it gains and loses the keyboard focus. It ends on
 // WM_CLOSE or after three minutes at most.
 #include <windows.h>
@@ -36,9 +37,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_SYSCHAR:
             Log("SYSCHAR", wParam);
             return 0;
+        case WM_KEYUP:
+            Log("KEYUP", wParam);
+            return 0;
         case WM_SYSKEYUP:
             // Not to the default handling: Alt released alone would enter the
             // window menu's loop and take the keys that follow.
+            Log("SYSKEYUP", wParam);
             return 0;
         case WM_SETFOCUS:
             Log("FOCUS", 0, false);

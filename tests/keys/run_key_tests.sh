@@ -117,7 +117,8 @@ if ! grep -qx FOCUS "$log" || ! running; then
 fi
 sleep 1  # the hook library's hooks come up after the worker window
 
-# --- Alt+= zooms in and the '=' never reaches the focused window ----------
+# --- Alt+= zooms in and the '=' never reaches the focused window, -------
+# --- neither its press nor its release ------------------------------------
 mark_log
 why=""
 alt_key equal
@@ -126,6 +127,9 @@ sleep 0.3
 saw "SYSKEYDOWN 0x12" || why="${why:+$why; }the target did not get Alt (no focus?)"
 if new_lines | grep -Eq '^(SYS)?KEYDOWN 0xBB$|^(SYS)?CHAR 0x3D$'; then
     why="${why:+$why; }the target got the '=' key"
+fi
+if new_lines | grep -Eq '^(SYS)?KEYUP 0xBB$'; then
+    why="${why:+$why; }the target got the '=' release"
 fi
 report "alt+equal zooms in, key swallowed" "$why"
 
