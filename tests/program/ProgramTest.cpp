@@ -12,12 +12,17 @@ namespace {
 
 const wchar_t kKey[] = L"Software\\KOVAX";
 
-std::wstring ProgramPath() {
+std::wstring TestsFolder() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self);
-    path.resize(path.find_last_of(L"\\/"));           // tests folder
-    path.resize(path.find_last_of(L"\\/") + 1);       // build folder
+    path.resize(path.find_last_of(L"\\/") + 1);
+    return path;
+}
+
+std::wstring ProgramPath() {
+    std::wstring path = TestsFolder();
+    path.resize(path.find_last_of(L"\\/", path.size() - 2) + 1);  // build folder
     return path + L"KOVAX.exe";
 }
 
@@ -61,12 +66,11 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
         RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
     }
-    bool Launch() {
-        std::wstring path = ProgramPath();
+    bool Launch(const std::wstring& path = ProgramPath(), const wchar_t* currentFolder = nullptr) {
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         std::wstring cmd = L"\"" + path + L"\"";
-        return CreateProcessW(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+        return CreateProcessW(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, currentFolder, &si,
                               &process_) != FALSE;
     }
     PROCESS_INFORMATION process_ = {};
@@ -158,6 +162,30 @@ TEST_F(ProgramRun, HostileMessagesToItsWindowsNeitherCrashNorEndIt) {
     DWORD code = 12345;
     GetExitCodeProcess(process_.hProcess, &code);
     EXPECT_EQ(0u, code);
+}
+
+// Started from another folder that holds DLLs of its libraries' names: only
+// the program's own folder counts. Without its hook library there, it ends.
+TEST_F(ProgramRun, LoadsItsLibrariesOnlyFromItsOwnFolder) {
+    const std::wstring base = TestsFolder() + L"planted-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring home = base + L"\\home\\", current = base + L"\\current\\";
+    const wchar_t* names[] = {L"KVHook.dll", L"kvgui.dll"};
+    for (const std::wstring& folder : {base, home, current}) CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (home + L"KOVAX.exe").c_str(), FALSE));
+    for (const wchar_t* name : names) {
+        ASSERT_TRUE(CopyFileW((TestsFolder() + L"PlantedDll.dll").c_str(), (current + name).c_str(), FALSE));
+    }
+
+    ASSERT_TRUE(Launch(home + L"KOVAX.exe", current.c_str()));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
+    for (const wchar_t* name : names) {
+        std::wstring marker = current + name + L".loaded";
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(marker.c_str())) << "loaded the planted " << name;
+        DeleteFileW(marker.c_str());
+        DeleteFileW((current + name).c_str());
+    }
+    DeleteFileW((home + L"KOVAX.exe").c_str());
+    for (const std::wstring& folder : {home, current, base}) RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
