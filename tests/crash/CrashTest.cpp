@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/RegistrySandbox.h"
 
 namespace {
@@ -45,12 +46,9 @@ protected:
 
     // Starts the probe; returns its process handle.
     HANDLE Start(const wchar_t* mode) {
-        std::wstring exe = Folder() + L"kovax_crashprobe.exe";
-        std::wstring cmd = L"\"" + exe + L"\" " + mode + L" \"" + marker_ + L"\" \"" + key_ + L"\"";
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        std::wstring arguments = std::wstring(mode) + L" \"" + marker_ + L"\" \"" + key_ + L"\"";
+        if (!StartProcess(Folder() + L"kovax_crashprobe.exe", arguments, nullptr, pi)) {
             ADD_FAILURE() << "cannot start the probe: " << GetLastError();
             return nullptr;
         }
@@ -119,14 +117,7 @@ TEST_F(CrashRun, NormalEndRestoresTheCursors) {
 TEST_F(CrashRun, NullWindowStopRestoresTheCursorsBeforeItsMessage) {
     HANDLE process = Start(L"nullwindow");
     ASSERT_NE(nullptr, process);
-    HWND box = nullptr;
-    for (int i = 0; i < 400 && !box; ++i, Sleep(50)) {
-        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(box, &owner);
-            if (owner == GetProcessId(process)) break;
-        }
-    }
+    HWND box = WaitForProcessWindow(nullptr, L"#32770", nullptr, GetProcessId(process), 20000);
     EXPECT_NE(nullptr, box) << "no message box";
     EXPECT_NE(std::string::npos, Marker().find("after")) << "cursors still replaced under the box: " << Marker();
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);

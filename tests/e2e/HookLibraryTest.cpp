@@ -7,6 +7,7 @@
 
 #include "core/ModulePath.h"
 #include "tests/e2e/HookListener.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/HubLoop.h"
 #include "tests/support/MessagePump.h"
 
@@ -16,12 +17,8 @@ namespace {
 class OtherListener {
 public:
     OtherListener() {
-        std::wstring exe = ProgramFolderFile(L"HookListener.exe");
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        std::wstring cmd = L"\"" + exe + L"\"";
-        if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) return;
-        WaitUntil([&] { return (window_ = Find()) != nullptr; });
+        if (!StartProcess(ProgramFolderFile(L"HookListener.exe"), L"", nullptr, process_)) return;
+        window_ = WaitForProcessWindow(HWND_MESSAGE, HookListener::kClass, nullptr, process_.dwProcessId, 10000);
     }
     ~OtherListener() {
         if (!process_.hProcess) return;
@@ -41,16 +38,6 @@ public:
     }
 
 private:
-    HWND Find() const {
-        HWND w = nullptr;
-        while ((w = FindWindowExW(HWND_MESSAGE, w, HookListener::kClass, nullptr)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == process_.dwProcessId) return w;
-        }
-        return nullptr;
-    }
-
     PROCESS_INFORMATION process_ = {};
     HWND window_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "resources/kvgui_resource.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -34,19 +35,6 @@ void SetDword(const wchar_t* name, DWORD value) {
     RegCloseKey(key);
 }
 
-HWND WaitForWindow(HWND parent, const wchar_t* cls, const wchar_t* title, DWORD pid, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        HWND w = nullptr;
-        while ((w = FindWindowExW(parent, w, cls, title)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == pid) return w;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
 // The program's own registry key, set for one run and removed afterwards.
 class ProgramRun : public testing::Test {
 protected:
@@ -67,11 +55,12 @@ protected:
         RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
     }
     bool Launch(const std::wstring& path = ProgramPath(), const wchar_t* currentFolder = nullptr) {
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        std::wstring cmd = L"\"" + path + L"\"";
-        return CreateProcessW(path.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, currentFolder, &si,
-                              &process_) != FALSE;
+        return StartProcess(path, L"", currentFolder, process_);
+    }
+    // The started program's message-only window "KOVAX Worker", once it is up.
+    HWND Worker() const {
+        return WaitForProcessWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId,
+                                    15000);
     }
     PROCESS_INFORMATION process_ = {};
 };
@@ -114,9 +103,9 @@ TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
     SetCursorPos(1200, 1000);  // the window-mode output opens around the pointer
     ASSERT_TRUE(Launch()) << "cannot start " << GetLastError();
 
-    HWND worker = WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000);
+    HWND worker = Worker();
     ASSERT_NE(nullptr, worker) << "no message-only window \"KOVAX Worker\"";
-    HWND output = WaitForWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
+    HWND output = WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
     ASSERT_NE(nullptr, output) << "no output window";
     EXPECT_TRUE(IsWindowVisible(output));
     RECT r{};
@@ -137,9 +126,9 @@ TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
 // pointer, window or value of ours must give nothing, never a crash.
 TEST_F(ProgramRun, HostileMessagesToItsWindowsNeitherCrashNorEndIt) {
     ASSERT_TRUE(Launch());
-    HWND worker = WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000);
+    HWND worker = Worker();
     ASSERT_NE(nullptr, worker);
-    HWND output = WaitForWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
+    HWND output = WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
     ASSERT_NE(nullptr, output);
     const LPARAM junk[] = {0x1234, -1, 0};
     for (HWND target : {worker, output}) {
@@ -191,7 +180,7 @@ TEST_F(ProgramRun, LoadsItsLibrariesOnlyFromItsOwnFolder) {
 TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
     SetDword(L"MaxFrameRate", 0);
     ASSERT_TRUE(Launch());
-    HWND worker = WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000);
+    HWND worker = Worker();
     ASSERT_NE(nullptr, worker);
     ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
@@ -204,8 +193,9 @@ TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
 TEST_F(ProgramRun, PanelZoomsFollowsTheShortcutsAndItsQuitEndsTheProgram) {
     ASSERT_TRUE(Launch());
     // Commands reach the magnifier once its loop runs.
-    ASSERT_NE(nullptr, WaitForWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId, 15000));
-    HWND panel = WaitForWindow(nullptr, L"#32770", L"KOVAX Magnifier - 2.0x", process_.dwProcessId, 15000);
+    ASSERT_NE(nullptr,
+              Worker());
+    HWND panel = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX Magnifier - 2.0x", process_.dwProcessId, 15000);
     ASSERT_NE(nullptr, panel) << "no control panel";
 
     SendMessageW(panel, WM_COMMAND, IDC_ZOOMIN, 0);
@@ -217,7 +207,7 @@ TEST_F(ProgramRun, PanelZoomsFollowsTheShortcutsAndItsQuitEndsTheProgram) {
         << "caption after Alt+=: " << TextOf(panel).size() << " characters";
 
     PostMessageW(panel, WM_COMMAND, ID_APP_EXIT, 0);
-    HWND question = WaitForWindow(nullptr, L"#32770", L"KOVAX Magnifier", process_.dwProcessId, 15000);
+    HWND question = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX Magnifier", process_.dwProcessId, 15000);
     ASSERT_NE(nullptr, question) << "no quit question";
     PostMessageW(question, WM_COMMAND, IDYES, reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000)) << "did not end";
