@@ -193,8 +193,7 @@ TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
 TEST_F(ProgramRun, PanelZoomsFollowsTheShortcutsAndItsQuitEndsTheProgram) {
     ASSERT_TRUE(Launch());
     // Commands reach the magnifier once its loop runs.
-    ASSERT_NE(nullptr,
-              Worker());
+    ASSERT_NE(nullptr, Worker());
     HWND panel = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX Magnifier - 2.0x", process_.dwProcessId, 15000);
     ASSERT_NE(nullptr, panel) << "no control panel";
 
