@@ -1,12 +1,13 @@
 #include "tests/support/HandleCount.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <vector>
 
 namespace {
 
-// SystemHandleInformation (16): a count, then one entry per handle of the system.
+// SystemHandleInformation: a count, then one entry per handle of the system.
 struct HandleEntry {
     ULONG processId;
     BYTE objectType;
@@ -20,19 +21,16 @@ struct HandleTable {
     HandleEntry entries[1];
 };
 
-using QuerySystemInformation = LONG(NTAPI*)(int, void*, ULONG, ULONG*);
-constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
 
 }  // namespace
 
 long OpenHandleCount() {
-    auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return -1;
     std::vector<BYTE> buffer(1 << 16);
-    LONG status;
+    NTSTATUS status;
     ULONG needed = 0;
-    while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) == kLengthMismatch) {
+    while ((status = NtQuerySystemInformation(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                              &needed)) == kLengthMismatch) {
         buffer.resize(buffer.size() * 2);
     }
     if (status < 0) return -1;
