@@ -10,8 +10,12 @@
 #include "tracking/ClampRectToScreen.h"
 #include "tracking/MagTracker.h"
 
-MagWin::ViewLock::ViewLock(const MagWin& owner) : lock_(owner.rectLock_) { EnterCriticalSection(&lock_); }
-MagWin::ViewLock::~ViewLock() { LeaveCriticalSection(&lock_); }
+MagWin::ViewLock::ViewLock(const MagWin& owner) : lock_(owner.rectLock_) {
+    EnterCriticalSection(&lock_);
+}
+MagWin::ViewLock::~ViewLock() {
+    LeaveCriticalSection(&lock_);
+}
 
 MagWin::MagWin(Hook::EventDispatcher* hub) : hub_(hub) {
     InitializeCriticalSection(&rectLock_);
@@ -61,7 +65,9 @@ bool MagWin::Stop() {
     return closed;
 }
 
-bool MagWin::IsActive() { return hub_->IsActive(); }
+bool MagWin::IsActive() {
+    return hub_->IsActive();
+}
 
 bool MagWin::Pause() {
     hub_->SetActive(false);
@@ -82,7 +88,9 @@ void MagWin::NotifyPanel() {
     if (panelUpdate_) panelUpdate_();
 }
 
-IMagCommand* MagWin::Command() const { return command_; }
+IMagCommand* MagWin::Command() const {
+    return command_;
+}
 
 LRESULT MagWin::Quit() {
     // After the loop has ended the hub has no window: nothing to wait for.
@@ -90,7 +98,9 @@ LRESULT MagWin::Quit() {
     return window ? SendMessageW(window, WM_DESTROY, 0, 0) : 0;
 }
 
-double MagWin::GetZoom() { return tracker_ ? tracker_->Zoom() : 1.0; }
+double MagWin::GetZoom() {
+    return tracker_ ? tracker_->Zoom() : 1.0;
+}
 
 void MagWin::SetFocusRect(const RECT& rect) {
     ScopedLock lock(rectLock_);
@@ -100,6 +110,16 @@ void MagWin::SetFocusRect(const RECT& rect) {
 void MagWin::SetCaretRect(const RECT& rect) {
     ScopedLock lock(rectLock_);
     caretRect_ = rect;
+}
+
+RECT MagWin::FocusRect() const {
+    ScopedLock lock(rectLock_);
+    return focusRect_;
+}
+
+RECT MagWin::CaretRect() const {
+    ScopedLock lock(rectLock_);
+    return caretRect_;
 }
 
 POINT& MagWin::ScreenToImage(POINT& point) {
@@ -116,7 +136,9 @@ ViewRect& MagWin::ScreenToImage(ViewRect& rect) {
     return rect;
 }
 
-HWND MagWin::GetWindowHandle() { return nullptr; }
+HWND MagWin::GetWindowHandle() {
+    return nullptr;
+}
 
 POINT MagWin::VirtualOrigin() const { return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)}; }
 
@@ -169,6 +191,7 @@ bool MagWin::Open() {
         panelInit_(command_);
         if (panelUpdate_) panelUpdate_();
     }
+    ConfigureHilights(g_settings.HilightCursorStyle, g_settings.HilightFocusStyle, g_settings.HilightCaretStyle);
     if (!ComputeInitialRects(false)) {
         UnbindPanel();
         return false;
@@ -359,7 +382,10 @@ void MagWin::DrawOverlays(RenderRequest& request, HDC dc) {
     if (!GetCursorInfo(&info)) return;
     if (info.ptScreenPos.x != request.cursor.x || info.ptScreenPos.y != request.cursor.y) UpdateCursorImage(info);
     request.cursor = info.ptScreenPos;
-    DrawCursor(request, dc);
+    // A pointer that its application has hidden is not shown, nor its ring.
+    bool pointerShown = (info.flags & CURSOR_SHOWING) != 0;
+    DrawHilights(request, dc, pointerShown);
+    if (pointerShown) DrawCursor(request, dc);
     if (g_settings.ShowCPUUsage_.Value()) DrawStats(dc);
 }
 

@@ -15,6 +15,7 @@
 #include "magnifier/CursorImage.h"
 #include "magnifier/RenderRequest.h"
 #include "magnifier/ViewRect.h"
+#include "settings/HilightStyle.h"
 
 namespace Hook {
 class EventDispatcher;
@@ -43,6 +44,8 @@ public:
     virtual double GetZoom();
     virtual void SetFocusRect(const RECT& rect);
     virtual void SetCaretRect(const RECT& rect);
+    RECT FocusRect() const;
+    RECT CaretRect() const;
     virtual POINT& ScreenToImage(POINT& point);
     virtual ViewRect& ScreenToImage(ViewRect& rect);
     virtual HWND GetWindowHandle();
@@ -72,11 +75,16 @@ public:
     // The screen position of the captured image's top-left pixel.
     POINT ImageOrigin(const ViewRect& source) const;
 
-    // Draws the pointer's image (and, when asked, the frame rate and load)
-    // into a captured frame, at the frame's own scale; records the pointer
-    // position in the request. Positions are taken against the source the
-    // frame was captured at, not the live one.
+    // Draws into a captured frame, at the frame's own scale, the highlight
+    // marks that are switched on (pointer ring, focus frame, caret triangles),
+    // the pointer's image and, when asked, the frame rate and load; records
+    // the pointer position in the request. Positions are taken against the
+    // source the frame was captured at, not the live one.
     void DrawOverlays(RenderRequest& request, HDC dc);
+    // Styles the three highlight marks from the registry's records, within
+    // the limits the marks can be painted in. Main thread, before the render
+    // thread starts.
+    void ConfigureHilights(const HilightStyle& cursor, const HilightStyle& focus, const HilightStyle& caret);
 
     static bool OnFrame(void* context, void* data);
     bool QueueRequest(const ViewRect& source, const ViewRect& window);
@@ -126,6 +134,10 @@ private:
     bool UpdateCursorImage(const CURSORINFO& info);
     void DrawCursor(const RenderRequest& request, HDC dc);
     void DrawStats(HDC dc);
+    void DrawHilights(const RenderRequest& request, HDC dc, bool pointerShown);
+    void DrawCursorHilight(const RenderRequest& request, HDC dc);
+    void DrawFocusHilight(const RenderRequest& request, const RECT& focus, HDC dc);
+    void DrawCaretHilight(const RenderRequest& request, const RECT& caret, HDC dc);
     void LockCursorImage();
     void UnlockCursorImage();
 

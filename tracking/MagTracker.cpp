@@ -8,6 +8,7 @@
 #include "tracking/UserEventFocusCapture.h"
 #include "tracking/UserEventMouseCapture.h"
 #include "tracking/UserEventPosition.h"
+#include "tracking/WinEventTracker.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ const Subscription kSubscriptions[] = {
 MagTracker::MagTracker(Hook::EventDispatcher* hub, MagWin* magwin)
     : hub_(hub), magwin_(magwin), mainThread_(GetCurrentThreadId()) {
     zoom_ = ZoomFromLevel(g_settings.ZoomLevel_10.Value());
+    winEvents_ = new Hook::WinEventTracker(this, magwin_);
     for (const Subscription& s : kSubscriptions) {
         if (!hub_->AddListener(s.kind, s.callback, this)) FatalExit();
     }
@@ -37,6 +39,7 @@ MagTracker::MagTracker(Hook::EventDispatcher* hub, MagWin* magwin)
 
 MagTracker::~MagTracker() {
     for (const Subscription& s : kSubscriptions) hub_->RemoveListener(s.kind, s.callback);
+    delete winEvents_;
     for (UserEventBase* e : events_) delete e;
     events_.clear();
 }
@@ -94,8 +97,7 @@ bool MagTracker::ApplyZoom(int relative, double value) {
 
 bool MagTracker::CenteredView(ViewRect& out) const {
     VirtualScreen screen = Screen();
-    return CenteredViewRect(magwin_->WindowRect(), magwin_->SourceRect(), zoom_, noScale_, {screen.cx, screen.cy},
-                            out);
+    return CenteredViewRect(magwin_->WindowRect(), magwin_->SourceRect(), zoom_, noScale_, {screen.cx, screen.cy}, out);
 }
 
 bool MagTracker::ComputeView(int step, ViewRect& out) const {
@@ -108,7 +110,9 @@ bool MagTracker::ComputeView(int step, ViewRect& out) const {
     return StepView(target, centred, magwin_->SourceRect(), step, {screen.cx, screen.cy}, out);
 }
 
-void MagTracker::AddFocusEvent(const RECT& rect) { AddEvent(new UserEventFocusCapture(FocusRectFromRECT(rect), this)); }
+void MagTracker::AddFocusEvent(const RECT& rect) {
+    AddEvent(new UserEventFocusCapture(FocusRectFromRECT(rect), this));
+}
 
 bool MagTracker::OnTick(void* context, void* data) {
     return static_cast<MagTracker*>(context)->Update(*static_cast<DWORD*>(data));
@@ -177,4 +181,6 @@ bool MagTracker::OnFocusMessage(void* context, void*) {
     return static_cast<MagTracker*>(context)->RemoveEventsOfKind(kCaretEventKind, 0);
 }
 
-bool MagTracker::IgnoreEvent(void*, void*) { return true; }
+bool MagTracker::IgnoreEvent(void*, void*) {
+    return true;
+}

@@ -2,7 +2,8 @@
 // The view tracker: turns user events into the source rectangle of the
 // magnifier window and owns the zoom factor. It keeps the newest event of each
 // kind, newest first, and on every tick moves the view towards the front
-// event's target, at once or panning by elapsed time.
+// event's target, at once or panning by elapsed time. It owns the
+// accessibility tracker, which reports the focused objects to it.
 //
 // The event list and the update flags belong to the main thread. SetZoom may
 // be called from any thread: from another one it is handed to the main thread.
@@ -18,7 +19,8 @@
 
 namespace Hook {
 class EventDispatcher;
-}
+class WinEventTracker;
+}  // namespace Hook
 class MagWin;
 class UserEventBase;
 
@@ -78,6 +80,7 @@ private:
     std::atomic<double> zoom_{kZoomDefault};
     std::atomic<bool> noScale_{false};
     std::list<UserEventBase*> events_;
+    Hook::WinEventTracker* winEvents_ = nullptr;
     DWORD mainThread_;
     std::atomic<bool> inUpdate_{false};
     VirtualScreen screen_{};

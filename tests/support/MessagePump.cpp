@@ -21,3 +21,12 @@ bool TakeStrayQuit() {
     MSG m;
     return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
 }
+
+bool PumpUntil(const std::function<bool()>& condition) {
+    DWORD start = GetTickCount();
+    while (!condition() && GetTickCount() - start < 10000) {
+        Pump();
+        if (!condition()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return condition();
+}

@@ -1,0 +1,177 @@
+// The three marks as computed figures, checked against worked examples, and as
+// pixels painted by GDI+ into a white 32-bit DIB. Wine's GDI+ neither
+// anti-aliases nor insets pens: pixels are read inside fills only.
+#include <gtest/gtest.h>
+
+#include "tests/support/Dib.h"
+#include "tracking/highlight/HilightCaret_Impl.h"
+#include "tracking/highlight/HilightRectangle_Impl.h"
+#include "tracking/highlight/HilightRing_Impl.h"
+#include "tracking/highlight/HilightShapes.h"
+
+namespace {
+
+using Hilight::BoxFigures;
+using Hilight::CaretFigures;
+using Hilight::Figure;
+using Hilight::HilightParams;
+using Hilight::Triangle;
+
+HilightParams Params(RECT target, int gap, int width, int border, int style) {
+    HilightParams p{};
+    p.primaryColor = RGB(255, 0, 0);
+    p.opacity = 150;
+    p.target = target;
+    p.gapWidth = gap;
+    p.width = width;
+    p.borderWidth = border;
+    p.style = style;
+    return p;
+}
+
+::testing::AssertionResult Same(const Figure& want, const Figure& got) {
+    if (want.x == got.x && want.y == got.y && want.width == got.width && want.height == got.height)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected (" << want.x << "," << want.y << "," << want.width << ","
+                                         << want.height << "), got (" << got.x << "," << got.y << "," << got.width
+                                         << "," << got.height << ")";
+}
+
+::testing::AssertionResult Same(const Triangle& want, const Triangle& got) {
+    for (int i = 0; i < 3; ++i) {
+        if (want.points[i].x != got.points[i].x || want.points[i].y != got.points[i].y) {
+            return ::testing::AssertionFailure()
+                   << "point " << i << ": expected (" << want.points[i].x << "," << want.points[i].y << "), got ("
+                   << got.points[i].x << "," << got.points[i].y << ")";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(HilightFigures, RectangleFrameIsABandWithTwoOutlinesTheOuterOnePixelShort) {
+    BoxFigures f = RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 1));
+    ASSERT_EQ(2, f.fillCount);
+    EXPECT_TRUE(Same({95, 195, 210, 60}, f.fill[0]));
+    EXPECT_TRUE(Same({85, 185, 230, 80}, f.fill[1]));
+    ASSERT_EQ(2, f.outlineCount);
+    EXPECT_TRUE(Same({95, 195, 210, 60}, f.outline[0]));
+    EXPECT_TRUE(Same({82, 182, 235, 85}, f.outline[1]));
+}
+
+TEST(HilightFigures, RectangleBoxCoversTargetAndGapAndIgnoresTheWidth) {
+    BoxFigures f = RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 2));
+    ASSERT_EQ(1, f.fillCount);
+    EXPECT_TRUE(Same({95, 195, 210, 60}, f.fill[0]));
+    ASSERT_EQ(1, f.outlineCount);
+    EXPECT_TRUE(Same({95, 195, 210, 60}, f.outline[0]));
+
+    // A point: a square of side 2(g + b) centred on it.
+    f = RectangleFigures(Params({50, 60, 50, 60}, 4, 10, 1, 2));
+    EXPECT_TRUE(Same({45, 55, 10, 10}, f.fill[0]));
+
+    // A negative border draws no outline but still shrinks the box.
+    f = RectangleFigures(Params({100, 200, 300, 250}, 2, 10, -1, 2));
+    EXPECT_EQ(0, f.outlineCount);
+    EXPECT_TRUE(Same({99, 199, 202, 52}, f.fill[0]));
+}
+
+TEST(HilightFigures, CaretTrianglesOfTheWorkedExample) {
+    CaretFigures f = CaretTriangles(Params({100, 200, 101, 216}, 2, 20, 1, 3));
+    ASSERT_EQ(2, f.count);
+    ASSERT_TRUE(f.outlined);
+    EXPECT_TRUE(Same({{{81, 177}, {119, 177}, {100, 196}}}, f.fill[0]));
+    EXPECT_TRUE(Same({{{79, 176}, {120, 176}, {100, 197}}}, f.outline[0]));
+    EXPECT_TRUE(Same({{{100, 219}, {81, 239}, {119, 239}}}, f.fill[1]));
+    EXPECT_TRUE(Same({{{100, 219}, {80, 239}, {120, 239}}}, f.outline[1]));
+}
+
+TEST(HilightFigures, CaretStyleBitsChooseTheTrianglesAndTipsTruncateTowardZero) {
+    RECT caret{100, 200, 101, 216};
+    CaretFigures above = CaretTriangles(Params(caret, 2, 20, 1, 1));
+    ASSERT_EQ(1, above.count);
+    EXPECT_EQ(196, above.fill[0].points[2].y);
+    CaretFigures below = CaretTriangles(Params(caret, 2, 20, 1, 2));
+    ASSERT_EQ(1, below.count);
+    EXPECT_EQ(219, below.fill[0].points[0].y);
+    EXPECT_EQ(0, CaretTriangles(Params(caret, 2, 20, 1, 0)).count);
+    EXPECT_EQ(0, CaretTriangles(Params(caret, 2, 20, 1, 4)).count);
+    EXPECT_FALSE(CaretTriangles(Params(caret, 2, 20, 0, 3)).outlined);
+
+    // Tips at -3.414 and -6.586 become -3 and -6, not -4 and -7.
+    CaretFigures top = CaretTriangles(Params({0, 0, 1, -10}, 2, 20, 1, 3));
+    EXPECT_EQ(-3, top.fill[0].points[2].y);
+    EXPECT_EQ(-6, top.fill[1].points[0].y);
+}
+
+TEST(HilightFigures, RingOfTheWorkedExampleAndDiscsForEveryOtherStyle) {
+    BoxFigures f = RingFigures(Params({500, 400, 500, 400}, 40, 10, 3, 1));
+    ASSERT_EQ(2, f.fillCount);
+    EXPECT_TRUE(Same({447, 347, 106, 106}, f.fill[0]));
+    EXPECT_TRUE(Same({456, 356, 88, 88}, f.fill[1]));
+    ASSERT_EQ(2, f.outlineCount);
+    EXPECT_TRUE(Same({445, 345, 110, 110}, f.outline[0]));
+    EXPECT_TRUE(Same({456, 356, 88, 88}, f.outline[1]));
+
+    for (int style : {2, 17, 33}) {
+        BoxFigures disc = RingFigures(Params({500, 400, 500, 400}, 40, 10, 3, style));
+        ASSERT_EQ(1, disc.fillCount) << style;
+        EXPECT_TRUE(Same({447, 347, 106, 106}, disc.fill[0]));
+        ASSERT_EQ(1, disc.outlineCount) << style;
+        EXPECT_TRUE(Same({445, 345, 110, 110}, disc.outline[0]));
+    }
+
+    // The pointer's defaults: radii 41 to 50, no outline.
+    f = RingFigures(Params({500, 400, 500, 400}, 40, 10, 0, 1));
+    EXPECT_TRUE(Same({450, 350, 100, 100}, f.fill[0]));
+    EXPECT_TRUE(Same({459, 359, 82, 82}, f.fill[1]));
+    EXPECT_EQ(0, f.outlineCount);
+}
+
+TEST(HilightFigures, ColoursTakeTheOpacityAsAlphaAndSwapRedAndBlue) {
+    EXPECT_EQ(0x960000FFu, Hilight::ArgbOf(0x00FF0000, 150));
+    EXPECT_EQ(0x64123456u, Hilight::ArgbOf(0x00563412, 100));
+}
+
+// Red at opacity 150 over white.
+const COLORREF kBlend = RGB(0xFF, 0x69, 0x69);
+const COLORREF kWhite = RGB(255, 255, 255);
+
+void Paint(Hilight::HilightObject& mark, RECT target, int gap, int width, int style, Dib& dib) {
+    mark.SetPrimaryColor(RGB(255, 0, 0));
+    mark.SetOpacity(150);
+    mark.SetBorderWidth(0);
+    mark.SetGapWidth(gap);
+    mark.SetWidth(width);
+    mark.SetStyle(style);
+    mark.SetRect(&target);
+    mark.PaintDC(dib.dc());
+}
+
+TEST(HilightPixels, EachMarkFillsItsBandInTheBlendedColourAndNothingElse) {
+    Dib dib(400, 300);
+    Hilight::HilightRing_Impl ring;
+    Paint(ring, {100, 100, 100, 100}, 20, 20, 1, dib);  // band from radius 21 to 40
+    EXPECT_EQ(kBlend, dib.At(100 + 30, 100));
+    EXPECT_EQ(kBlend, dib.At(100, 100 - 30));
+    EXPECT_EQ(kWhite, dib.At(100, 100)) << "the pointer itself stays clear";
+    EXPECT_EQ(kWhite, dib.At(100 + 10, 100));
+    EXPECT_EQ(kWhite, dib.At(100 + 50, 100));
+
+    Hilight::HilightRectangle_Impl frame;
+    Paint(frame, {250, 50, 350, 100}, 5, 10, 1, dib);  // band 5 to 15 outside
+    EXPECT_EQ(kBlend, dib.At(240, 75));
+    EXPECT_EQ(kBlend, dib.At(300, 105));
+    EXPECT_EQ(kWhite, dib.At(300, 75)) << "the focused object stays clear";
+    EXPECT_EQ(kWhite, dib.At(247, 75)) << "the gap stays clear";
+    EXPECT_EQ(kWhite, dib.At(230, 75));
+
+    Hilight::HilightCaret_Impl caret;
+    Paint(caret, {200, 200, 202, 216}, 2, 20, 3, dib);  // triangles 20 high above and below
+    EXPECT_EQ(kBlend, dib.At(201, 185));
+    EXPECT_EQ(kBlend, dib.At(201, 230));
+    EXPECT_EQ(kWhite, dib.At(201, 208)) << "the caret itself stays clear";
+    EXPECT_EQ(kWhite, dib.At(201, 260));
+    EXPECT_EQ(kWhite, dib.At(170, 185));
+}
+
+}  // namespace
