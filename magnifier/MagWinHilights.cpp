@@ -1,5 +1,6 @@
 // The highlight marks of MagWin: styled once when the magnifier opens, drawn
-// into every frame on the render thread before the pointer's image.
+// into every frame on the render thread before the pointer's image, against
+// the source that frame was captured at (the view may have moved on since).
 #include "core/ScopedLock.h"
 #include "magnifier/MagWin.h"
 #include "settings/MagSettings.h"
@@ -9,12 +10,12 @@
 
 namespace {
 
-// A screen rectangle in the pixels of the image captured at request.source.
-RECT ToImage(const RenderRequest& request, const RECT& r) {
-    const ViewRect& s = request.source;
-    return Hilight::BoundTarget(static_cast<LONGLONG>(r.left) - s.x, static_cast<LONGLONG>(r.top) - s.y,
-                                static_cast<LONGLONG>(r.right) - s.x, static_cast<LONGLONG>(r.bottom) - s.y, s.width,
-                                s.height);
+// A screen rectangle in the pixels of an image of size that begins at the
+// screen position origin.
+RECT ToImage(POINT origin, const ViewRect& size, const RECT& r) {
+    return Hilight::BoundTarget(static_cast<LONGLONG>(r.left) - origin.x, static_cast<LONGLONG>(r.top) - origin.y,
+                                static_cast<LONGLONG>(r.right) - origin.x, static_cast<LONGLONG>(r.bottom) - origin.y,
+                                size.width, size.height);
 }
 
 void PaintAt(Hilight::HilightObject* mark, const RECT& target, HDC dc) {
@@ -48,7 +49,7 @@ void MagWin::DrawHilights(const RenderRequest& request, HDC dc, bool pointerShow
 void MagWin::DrawCursorHilight(const RenderRequest& request, HDC dc) {
     const POINT& p = request.cursor;
     // The ring is centred on the point: a rectangle of no size.
-    RECT image = ToImage(request, {p.x, p.y, p.x, p.y});
+    RECT image = ToImage(ImageOrigin(request.source), request.source, {p.x, p.y, p.x, p.y});
     POINT centre{image.left, image.top};
     g_cursorHilight->SetPoint(&centre);
     g_cursorHilight->SetShow(TRUE);
@@ -56,9 +57,9 @@ void MagWin::DrawCursorHilight(const RenderRequest& request, HDC dc) {
 }
 
 void MagWin::DrawFocusHilight(const RenderRequest& request, const RECT& focus, HDC dc) {
-    if (!IsRectEmpty(&focus)) PaintAt(g_focusHilight, ToImage(request, focus), dc);
+    if (!IsRectEmpty(&focus)) PaintAt(g_focusHilight, ToImage(ImageOrigin(request.source), request.source, focus), dc);
 }
 
 void MagWin::DrawCaretHilight(const RenderRequest& request, const RECT& caret, HDC dc) {
-    if (!IsRectEmpty(&caret)) PaintAt(g_caretHilight, ToImage(request, caret), dc);
+    if (!IsRectEmpty(&caret)) PaintAt(g_caretHilight, ToImage(ImageOrigin(request.source), request.source, caret), dc);
 }

@@ -1,9 +1,8 @@
 // The pointer's image drawn into frames: the private copy and its hotspot,
 // where it lands in the frame, and the pointer position recorded in the
 // frame's request.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -12,6 +11,7 @@
 #include "magnifier/SysCursorManager.h"
 #include "tests/support/Dib.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/Settings.h"
 #include "tests/support/StandInMagWin.h"
 
 namespace {
@@ -103,6 +103,10 @@ TEST(CursorImage, EachFrameRecordsThePointerPosition) {
 // The frame was captured at its own source, which the view may have left
 // since; and the capture began at the source plus the virtual origin.
 TEST(CursorImage, ThePointerIsPlacedByTheFramesOwnSourceAndTheVirtualOrigin) {
+    // The pointer's image alone: its ring is switched off.
+    RegistrySandbox reg;
+    reg.SetDword(std::wstring(kSettingsKey) + L"\\HilightCursor", L"Show", 0);
+    g_settings.Load();
     Hook::EventDispatcher hub;
     StandInMagWin magwin(&hub);
     magwin.origin = {-100, -50};

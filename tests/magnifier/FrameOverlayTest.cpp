@@ -158,12 +158,14 @@ TEST_F(FrameOverlayTest, AHiddenPointerHasNeitherImageNorRing) {
 TEST_F(FrameOverlayTest, MarksSitWhereTheFrameWasCapturedWhileTheViewMovesOn) {
     // A red ring of radii 21 to 30, a green frame 5 to 15 outside the focus.
     magwin_.ConfigureHilights(Opaque(1, kRed, 10, 20), Opaque(1, kGreen, 10, 5), Opaque(3, kBlue, 10, 0));
-    magwin_.SetFocusRect({300, 200, 400, 250});
     magwin_.SetCaretRect({0, 0, 0, 0});
-    // The view has already moved on from the source this frame shows.
+    // The virtual screen begins at (-50, -20): the frame's source at
+    // (100, 100) begins at screen (50, 80). The view has already moved on.
+    magwin_.origin = {-50, -20};
+    magwin_.SetFocusRect({250, 180, 350, 230});
     ASSERT_TRUE(magwin_.SetSourceRect({150, 100, 400, 300}, false));
     Dib dib(400, 300);
-    Draw({100, 100, 400, 300}, {250, 180}, dib);
+    Draw({100, 100, 400, 300}, {200, 160}, dib);
 
     // Pointer at image (150, 80): the ring's band 25 above it.
     EXPECT_EQ(kRed, dib.At(150, 55));
