@@ -33,8 +33,8 @@ int wmain() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"KOVAXFocusScene";
     if (!RegisterClassW(&wc)) return 1;
-    HWND frame = CreateWindowExW(0, wc.lpszClassName, L"Sign in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 300, 360,
-                                 160, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND frame = CreateWindowExW(0, wc.lpszClassName, L"Sign in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 300, 360, 160,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
     if (!frame) return 2;
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     HWND controls[] = {
