@@ -14,6 +14,19 @@ constexpr UINT kMoveFlags = SWP_DEFERERASE | SWP_NOSENDCHANGING | SWP_NOCOPYBITS
 
 bool OnWindowThread(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
 
+// Whether a visible window of the topmost band lies under this one and
+// overlaps it.
+bool TopmostWindowBelowOverlaps(HWND window) {
+    RECT own{};
+    if (!GetWindowRect(window, &own)) return false;
+    for (HWND w = GetWindow(window, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (!(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST)) return false;
+        RECT other{}, common{};
+        if (IsWindowVisible(w) && GetWindowRect(w, &other) && IntersectRect(&common, &own, &other)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 GDIMagWin::GDIMagWin(Hook::EventDispatcher* hub) : MagWin(hub) {
@@ -114,6 +127,14 @@ bool GDIMagWin::Resume() {
 void GDIMagWin::Raise() {
     UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     if (!OnWindowThread(window_)) flags |= SWP_ASYNCWINDOWPOS;
+    // Already first in the window manager's order, a raise changes nothing
+    // there and reaches no display server, whose own stacking can differ: an
+    // X server puts each newly mapped window on top of ours. Leaving the
+    // topmost band and coming straight back is a real change that restacks
+    // the window everywhere. Only done when no visible topmost window under
+    // ours overlaps it, so the moment outside the band shows nothing.
+    if (!GetWindow(window_, GW_HWNDPREV) && !TopmostWindowBelowOverlaps(window_))
+        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, flags);
 }
 

@@ -87,10 +87,11 @@ public:
     TestWindows(const TestWindows&) = delete;
     TestWindows& operator=(const TestWindows&) = delete;
 
-    // An ordinary application window that holds the foreground.
-    HWND Front() {
-        HWND w = CreateWindowExW(0, kFrontClass, L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 300, 200,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // An ordinary grey application window that holds the foreground.
+    HWND Front(RECT r = {300, 300, 600, 500}) {
+        HWND w = CreateWindowExW(0, kFrontClass, L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                 nullptr);
         if (w) windows_.push_back(w);
         SetForegroundWindow(w);
         PumpFor(200);
@@ -524,6 +525,37 @@ TEST_F(GDIMagWinTest, PauseFromAnotherThreadDoesNotWaitForTheWindowsThread) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     EXPECT_FALSE(IsWindowVisible(output.magwin.GetWindowHandle()));
+}
+
+// Whether the screen shows the first blocks of the pattern, doubled, where
+// the output's window is.
+bool ShowsPattern(const SeamedGDIMagWin& magwin) {
+    ViewRect window = magwin.WindowRect();
+    ScreenCapture shot(window.x + magwin.origin.x, window.y + magwin.origin.y, 32, 16);
+    return shot.Valid() && shot.At(8, 8) == PatternAt(4, 4) && shot.At(24, 8) == PatternAt(12, 4);
+}
+
+// An X server maps each new window on top of the others, above our topmost
+// one, while the window manager's own order still has ours first.
+TEST_F(GDIMagWinTest, TheRaiseBringsItBackAboveAWindowOpenedAndActivatedAfterIt) {
+    Configure(0, 1);
+    PointerAt(1270, 1014);
+    TestWindows windows;
+    ASSERT_TRUE(windows.Pattern() != nullptr);
+    OpenedOutput<SeamedGDIMagWin> output;
+    ASSERT_TRUE(output.opened);
+    SeamedGDIMagWin& magwin = output.magwin;
+    ASSERT_TRUE(magwin.SetSourceRect({0, 0, kPatternWidth, kPatternHeight}, true));
+    ASSERT_TRUE(DrawFramesUntil(magwin, [&] { return ShowsPattern(magwin); })) << "before the other window";
+
+    HWND front = windows.Front({900, 700, 1280, 1024});
+    ASSERT_EQ(front, GetForegroundWindow());
+    ASSERT_EQ(RGB(128, 128, 128), ScreenCapture(1100, 900, 1, 1).At(0, 0))
+        << "the new window does not cover the output: nothing to prove";
+
+    output.hub.TickChecks(GDIMagWin::kFirstRaiseDelay);  // the first re-raise falls due
+    EXPECT_TRUE(DrawFramesUntil(magwin, [&] { return ShowsPattern(magwin); })) << "still covered";
+    EXPECT_EQ(front, GetForegroundWindow()) << "the re-raise took the foreground";
 }
 
 // Draws frames of the pattern in the top-left corner into a window in the
