@@ -1,8 +1,4 @@
 # GoogleTest for the Windows target, built from Debian's source package.
-set(KV_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
-if(NOT EXISTS ${KV_GTEST_SOURCE}/CMakeLists.txt)
-  message(FATAL_ERROR "GoogleTest sources not found at ${KV_GTEST_SOURCE} (Debian package googletest)")
-endif()
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -5,18 +5,26 @@ KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KV_WINE64=/usr/lib/wine/wine64
 KV_WINESERVER=/usr/lib/wine/wineserver
 
-KV_PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
+# What building the 64-bit program and running it under Wine needs (run.sh,
+# screenshots.sh) ...
+KV_RUN_PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix
   wine64 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine
   libxrender1 libxcursor1 libxi6 libxrandr2 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   libgl1 libgl1-mesa-dri"
+# ... and what the tests, the 32-bit build and the release archives add.
+KV_PACKAGES="$KV_RUN_PACKAGES g++-mingw-w64-i686-posix googletest"
 
 kv_log() { printf '== %s\n' "$*" >&2; }
 
-# Installs whatever of the packages is missing (Debian 12, as root).
+# kv_install_deps [PACKAGES]: installs whatever of the packages (default: all
+# of them) is missing (Debian 12, as root).
 kv_install_deps() {
-    local missing="" p
-    for p in $KV_PACKAGES; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
+    local missing="" p installed
+    # shellcheck disable=SC2086
+    installed=" $(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' ${1:-$KV_PACKAGES} 2>/dev/null |
+        awk '$2 == "ii" { printf "%s ", $1 }')"
+    for p in ${1:-$KV_PACKAGES}; do
+        case "$installed" in *" $p "*) ;; *) missing="$missing $p" ;; esac
     done
     [ -z "$missing" ] && return 0
     local sudo=""
@@ -30,13 +38,18 @@ kv_install_deps() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
 }
 
-# kv_build ARCH [cmake args...]: configures and builds build/ARCH.
-kv_build() {
-    local arch=$1; shift
-    local dir="$KV_ROOT/build/$arch"
+# kv_configure ARCH DIR [cmake args...]: configures a build of ARCH in DIR.
+kv_configure() {
+    local arch=$1 dir=$2; shift 2
     cmake -S "$KV_ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/toolchain-$arch-w64-mingw32.cmake" "$@" >/dev/null
-    cmake --build "$dir" -- -j"$(nproc)"
+}
+
+# kv_build ARCH [cmake args...]: configures and builds all of build/ARCH.
+kv_build() {
+    local arch=$1; shift
+    kv_configure "$arch" "$KV_ROOT/build/$arch" "$@"
+    cmake --build "$KV_ROOT/build/$arch" -- -j"$(nproc)"
 }
 
 # Environment of every Wine run in prefix $1.
@@ -60,15 +73,7 @@ kv_ensure_prefix() {
         kv_log "creating Wine prefix $prefix"
         "$KV_WINE64" wineboot -i >/dev/null 2>&1 || true
         "$KV_WINESERVER" -w
-        local tries
-        for tries in 1 2 3 4 5; do
-            "$KV_WINE64" reg.exe add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
-            "$KV_WINE64" reg.exe add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
-            if "$KV_WINE64" reg.exe query 'HKCU\Software\Wine\Explorer' /s 2>/dev/null | grep -q 1280x1024; then
-                break
-            fi
-            sleep 1
-        done
+        kv_set_virtual_desktop on
         # A crashing program ends instead of waiting in Wine's debugger.
         "$KV_WINE64" reg.exe delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
         mkdir -p "$prefix/drive_c/windows/Fonts"
@@ -80,6 +85,28 @@ kv_ensure_prefix() {
     ) 9>"$prefix.lock"
 }
 
+# kv_set_virtual_desktop on|off, in the prefix of kv_wine_env: whether Wine's
+# windows live in a desktop window of their own or on the display's desktop
+# among its other windows. Applies to the next Wine server. Checked after
+# writing, since one write right after wineboot was seen to be lost.
+kv_set_virtual_desktop() {
+    local tries key='HKCU\Software\Wine\Explorer'
+    for tries in 1 2 3 4 5; do
+        if [ "$1" = on ]; then
+            "$KV_WINE64" reg.exe add "$key" /v Desktop /d Default /f >/dev/null 2>&1 </dev/null || true
+            "$KV_WINE64" reg.exe add "$key\Desktops" /v Default /d 1280x1024 /f >/dev/null 2>&1 </dev/null || true
+            "$KV_WINE64" reg.exe query "$key" /s 2>/dev/null </dev/null | tr -d '\r' |
+                grep -q '^ *Default *REG_SZ *1280x1024' &&
+                "$KV_WINE64" reg.exe query "$key" /v Desktop >/dev/null 2>&1 </dev/null && return 0
+        else
+            "$KV_WINE64" reg.exe delete "$key" /v Desktop /f >/dev/null 2>&1 </dev/null || true
+            "$KV_WINE64" reg.exe query "$key" /v Desktop >/dev/null 2>&1 </dev/null || return 0
+        fi
+        sleep 1
+    done
+    return 1
+}
+
 KV_XVFB_PID=""
 # Starts an Xvfb on a free display number and exports DISPLAY. Depth in $1
 # (default 24). Xvfb picks the number itself (-displayfd), so several runs
@@ -88,7 +115,9 @@ kv_start_xvfb() {
     local depth=${1:-24} fifo n=""
     fifo=$(mktemp -u /tmp/kv-xvfb.XXXXXX)
     mkfifo "$fifo"
-    Xvfb -displayfd 9 -screen 0 "1280x1024x$depth" -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
+    # A session of its own: Ctrl+C in the terminal reaches the script, which
+    # ends what runs on the display before the display itself.
+    setsid Xvfb -displayfd 9 -screen 0 "1280x1024x$depth" -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
     KV_XVFB_PID=$!
     # The read ends with the number, or at end of file if Xvfb gives up.
     read -r -t 20 n <"$fifo" || true

@@ -1,22 +1,46 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the 64-bit program and starts it under Wine,
-# on $DISPLAY when set, else on a virtual display of its own (its number is
-# printed, for screenshots: DISPLAY=:N import -window root shot.png).
+# Installs what is missing, builds the 64-bit program (only the product) and
+# shows the magnifier at work under Wine, in the Wine prefix
+# build/x86_64/run-prefix, until Ctrl+C (or SIGINT/SIGTERM to this script).
+#
+# Without $DISPLAY it starts a virtual display of its own, opens Wine's
+# notepad with a page of text, parks the pointer in the bottom-right corner
+# (the window-mode output opens around the pointer, away from the text) and,
+# once the magnifier is up, points at the text. With $DISPLAY set it runs
+# there, among the display's own windows, and leaves the pointer alone.
+#
+# Under Wine a screen capture contains the magnifier's own window, so a
+# full-screen magnifier would only enlarge itself: window mode and a window
+# that stays put are set unless the user has set them (see README.md).
 set -eu
 . "$(dirname "$0")/common.sh"
-kv_install_deps
-kv_build x86_64
-build="$KV_ROOT/build/x86_64"
-exe="$build/KOVAX.exe"
-if [ ! -f "$exe" ]; then
-    echo "KOVAX.exe is not built yet: the program's entry function does not exist in this tree." >&2
-    exit 1
+. "$KV_ROOT/scripts/run-common.sh"
+
+trap 'kv_end_run; exit 0' INT TERM HUP
+kv_install_deps "$KV_RUN_PACKAGES"
+kv_build_product
+prefix="$KV_RUN_BUILD/run-prefix"
+kv_begin_run "$prefix"
+kv_settings_unless_set FullScreen 0 MagwinSticky 1 HardwareAccelerate 0
+
+if [ -n "$KV_OWN_DISPLAY" ]; then
+    kv_start_notepad
+    xdotool mousemove 1279 1023
 fi
-trap kv_stop_xvfb EXIT
-if [ -z "${DISPLAY:-}" ]; then
-    kv_start_xvfb 24
-    kv_log "virtual display $DISPLAY"
-fi
-kv_ensure_prefix "$build/wineprefix"
-kv_wine_env "$build/wineprefix"
-"$KV_WINE64" "$exe"
+kv_start_magnifier || { kv_end_run; exit 1; }
+[ -n "$KV_OWN_DISPLAY" ] && kv_glide_pointer 170 130
+
+where="the display $DISPLAY"
+[ -n "$KV_OWN_DISPLAY" ] && where="a virtual display of its own, $DISPLAY, with Wine's notepad"
+cat <<EOF
+KOVAX runs on $where.
+  Wine prefix: $prefix (Wine's output: $KV_RUN_LOG)
+  Screenshot:  DISPLAY=$DISPLAY import -window root shot.png
+  Stop:        Ctrl+C here, or kill $$ (the magnifier ends as with Alt+Delete)
+EOF
+
+code=0
+kv_wait_magnifier || code=$?
+echo "KOVAX ended by itself with exit code $code"
+kv_end_run
+exit "$code"

@@ -11,7 +11,7 @@ prefix="$build/wineprefix"
 
 trap kv_end_wine_session EXIT
 kv_begin_wine_session "$prefix" 24
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$(nproc)" "$@"
 
 # The output must refuse a display of 8 bits per pixel: the magnifier tests
 # once more on such a display (the true-colour cases skip themselves there).

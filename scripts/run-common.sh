@@ -1,0 +1,144 @@
+# The magnifier under Wine for a person to look at, shared by run.sh and
+# screenshots.sh. Source it after common.sh; it defines functions only.
+#
+# Everything started here runs in a session of its own (setsid): Ctrl+C in
+# the terminal then reaches the script alone, which ends the magnifier
+# through its worker window, as Alt+Delete does, before Wine and the display.
+
+KV_RUN_BUILD="$KV_ROOT/build/x86_64"
+KV_RUN_LOG="$KV_RUN_BUILD/run.log"
+KV_MAGNIFIER_PID=""
+KV_OWN_DISPLAY=""
+
+# Builds the product and the quit helper, not the tests or benchmarks.
+kv_build_product() {
+    kv_configure x86_64 "$KV_RUN_BUILD"
+    cmake --build "$KV_RUN_BUILD" --target product kvquit -- -j"$(nproc)"
+}
+
+# A Wine program in the foreground, its output in the run's log.
+kv_wine() { setsid "$KV_WINE64" "$@" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&-; }
+
+# kv_begin_run PREFIX: takes the prefix for this run (one run at a time), on
+# $DISPLAY among the display's own windows when it is set, else on a virtual
+# display of its own with a Wine desktop window filling it.
+kv_begin_run() {
+    local prefix=$1
+    mkdir -p "$(dirname "$prefix")"
+    : >"$KV_RUN_LOG"
+    exec 8>"$prefix.run-lock"
+    if ! flock -n 8; then
+        echo "another run uses the Wine prefix $prefix" >&2
+        exit 1
+    fi
+    if [ -z "${DISPLAY:-}" ]; then
+        KV_OWN_DISPLAY=yes
+        kv_start_xvfb 24 8>&-
+    fi
+    kv_ensure_prefix "$prefix" 8>&-
+    kv_wine_env "$prefix"
+    "$KV_WINESERVER" -k 2>/dev/null || true  # left by a run that was killed
+    "$KV_WINESERVER" -w 2>/dev/null || true
+    # The registry file is current now that no server runs: switch the
+    # desktop only when it differs.
+    local desktop=off have=off
+    [ -n "$KV_OWN_DISPLAY" ] && desktop=on
+    grep -q '^"Desktop"="Default"' "$prefix/user.reg" 2>/dev/null && have=on
+    [ "$desktop" = "$have" ] && return 0
+    if ! kv_set_virtual_desktop "$desktop" 8>&- >>"$KV_RUN_LOG" 2>&1; then
+        echo "cannot switch the Wine desktop $desktop in $prefix" >&2
+        exit 1
+    fi
+    "$KV_WINESERVER" -k 2>/dev/null || true
+    "$KV_WINESERVER" -w 2>/dev/null || true
+}
+
+# kv_settings_unless_set NAME VALUE...: stores each DWORD setting under
+# HKCU\Software\KOVAX unless the user has set it already.
+kv_settings_unless_set() {
+    local present
+    present=$(setsid "$KV_WINE64" reg.exe query 'HKCU\Software\KOVAX' 2>/dev/null </dev/null 8>&- |
+        tr -d '\r' | awk '$2 ~ /^REG_/ { print $1 }')
+    while [ $# -ge 2 ]; do
+        printf '%s\n' "$present" | grep -qx "$1" ||
+            kv_wine reg.exe add 'HKCU\Software\KOVAX' /v "$1" /t REG_DWORD /d "$2" /f
+        shift 2
+    done
+}
+
+# Waits up to 30 s for an X window whose name matches $1; fails at once when
+# the process $2 (if given) ends meanwhile.
+kv_wait_window() {
+    local i
+    for i in $(seq 1 150); do
+        xdotool search --name "$1" >/dev/null 2>&1 && return 0
+        if [ -n "${2:-}" ] && ! kill -0 "$2" 2>/dev/null; then return 1; fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Wine's notepad with a page of text. It opens in the top-left three
+# quarters of the screen, clear of the bottom-right corner.
+kv_start_notepad() {
+    local page="$WINEPREFIX/drive_c/users/Public/KOVAX.txt"
+    mkdir -p "$(dirname "$page")"
+    sed 's/$/\r/' "$KV_ROOT/scripts/notepad-page.txt" >"$page"
+    setsid "$KV_WINE64" notepad.exe 'C:\users\Public\KOVAX.txt' >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
+    kv_wait_window 'KOVAX.txt - Notepad' || { echo "notepad did not open" >&2; return 1; }
+}
+
+# Starts the magnifier and waits for its output window. In window mode that
+# window opens around the pointer: park the pointer where it may go first.
+kv_start_magnifier() {
+    setsid "$KV_WINE64" "$KV_RUN_BUILD/KOVAX.exe" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
+    KV_MAGNIFIER_PID=$!
+    if ! kv_wait_window '^KOVAX$' "$KV_MAGNIFIER_PID"; then
+        echo "the magnifier did not open its window (Wine's output: $KV_RUN_LOG)" >&2
+        return 1
+    fi
+}
+
+# Glides the pointer to X Y in a few steps: the magnifier's pointer hook
+# comes up a moment after its window, and a single jump may come too early.
+kv_glide_pointer() {
+    local step
+    sleep 1
+    for step in 4 3 2 1 0; do
+        xdotool mousemove $(($1 + step * 20)) $(($2 + step * 20))
+        sleep 0.2
+    done
+}
+
+# Waits for the magnifier to end by itself; returns its exit code.
+kv_wait_magnifier() {
+    local code=0
+    wait "$KV_MAGNIFIER_PID" || code=$?
+    KV_MAGNIFIER_PID=""
+    return "$code"
+}
+
+# Ends the magnifier through its worker window (cursors restored, exit code
+# 0), then every other Wine program of the prefix, then the display.
+kv_end_run() {
+    trap '' INT TERM HUP
+    if [ -n "$KV_MAGNIFIER_PID" ] && kill -0 "$KV_MAGNIFIER_PID" 2>/dev/null; then
+        kv_wine "$KV_RUN_BUILD/tools/kvquit.exe" || true
+        local i
+        for i in $(seq 1 100); do
+            kill -0 "$KV_MAGNIFIER_PID" 2>/dev/null || break
+            sleep 0.2
+        done
+        if kill -0 "$KV_MAGNIFIER_PID" 2>/dev/null; then
+            echo "the magnifier did not end within 20 s; killed" >&2
+            kill -KILL "$KV_MAGNIFIER_PID" 2>/dev/null || true
+        fi
+        wait "$KV_MAGNIFIER_PID" 2>/dev/null || true
+    fi
+    KV_MAGNIFIER_PID=""
+    if [ -n "${WINEPREFIX:-}" ]; then
+        "$KV_WINESERVER" -k 2>/dev/null || true
+        "$KV_WINESERVER" -w 2>/dev/null || true
+    fi
+    kv_stop_xvfb
+}
