@@ -88,10 +88,11 @@ kv_start_notepad() {
     kv_wait_window 'KOVAX.txt - Notepad' || { echo "notepad did not open" >&2; return 1; }
 }
 
-# Starts the magnifier and waits for its output window. In window mode that
-# window opens around the pointer: park the pointer where it may go first.
+# kv_start_magnifier [LOCALE]: starts the magnifier (its control panel in
+# the locale's language) and waits for its output window. In window mode
+# that window opens around the pointer: park the pointer where it may go.
 kv_start_magnifier() {
-    setsid "$KV_WINE64" "$KV_RUN_BUILD/KOVAX.exe" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
+    env ${1:+LC_ALL=$1} setsid "$KV_WINE64" "$KV_RUN_BUILD/KOVAX.exe" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
     KV_MAGNIFIER_PID=$!
     if ! kv_wait_window '^KOVAX$' "$KV_MAGNIFIER_PID"; then
         echo "the magnifier did not open its window (Wine's output: $KV_RUN_LOG)" >&2
@@ -118,13 +119,13 @@ kv_wait_magnifier() {
     return "$code"
 }
 
-# Ends the magnifier through its worker window (cursors restored, exit code
-# 0), then every other Wine program of the prefix, then the display.
-kv_end_run() {
-    trap '' INT TERM HUP
-    if [ -n "$KV_MAGNIFIER_PID" ] && kill -0 "$KV_MAGNIFIER_PID" 2>/dev/null; then
+# Ends the magnifier through its worker window, as Alt+Delete does: it puts
+# the cursors back and exits with code 0.
+kv_stop_magnifier() {
+    [ -n "$KV_MAGNIFIER_PID" ] || return 0
+    local i code=0
+    if kill -0 "$KV_MAGNIFIER_PID" 2>/dev/null; then
         kv_wine "$KV_RUN_BUILD/tools/kvquit.exe" || true
-        local i
         for i in $(seq 1 100); do
             kill -0 "$KV_MAGNIFIER_PID" 2>/dev/null || break
             sleep 0.2
@@ -133,9 +134,17 @@ kv_end_run() {
             echo "the magnifier did not end within 20 s; killed" >&2
             kill -KILL "$KV_MAGNIFIER_PID" 2>/dev/null || true
         fi
-        wait "$KV_MAGNIFIER_PID" 2>/dev/null || true
     fi
+    wait "$KV_MAGNIFIER_PID" 2>/dev/null || code=$?
+    [ "$code" -eq 0 ] || echo "the magnifier ended with exit code $code" >&2
     KV_MAGNIFIER_PID=""
+}
+
+# Ends the magnifier, then every other Wine program of the prefix, then the
+# display.
+kv_end_run() {
+    trap '' INT TERM HUP
+    kv_stop_magnifier
     if [ -n "${WINEPREFIX:-}" ]; then
         "$KV_WINESERVER" -k 2>/dev/null || true
         "$KV_WINESERVER" -w 2>/dev/null || true

@@ -4,9 +4,9 @@
 # build/x86_64/run-prefix, until Ctrl+C (or SIGINT/SIGTERM to this script).
 #
 # Without $DISPLAY it starts a virtual display of its own, opens Wine's
-# notepad with a page of text, parks the pointer in the bottom-right corner
-# (the window-mode output opens around the pointer, away from the text) and,
-# once the magnifier is up, points at the text. With $DISPLAY set it runs
+# notepad with a page of text, parks the pointer at the right edge (the
+# window-mode output opens around the pointer, away from the text) and, once
+# the magnifier is up, points at the text below its control panel. With $DISPLAY set it runs
 # there, among the display's own windows, and leaves the pointer alone.
 #
 # Under Wine a screen capture contains the magnifier's own window, so a
@@ -25,10 +25,10 @@ kv_settings_unless_set FullScreen 0 MagwinSticky 1 HardwareAccelerate 0
 
 if [ -n "$KV_OWN_DISPLAY" ]; then
     kv_start_notepad
-    xdotool mousemove 1279 1023
+    xdotool mousemove 1200 870
 fi
 kv_start_magnifier || { kv_end_run; exit 1; }
-[ -n "$KV_OWN_DISPLAY" ] && kv_glide_pointer 170 130
+[ -n "$KV_OWN_DISPLAY" ] && kv_glide_pointer 200 300
 
 where="the display $DISPLAY"
 [ -n "$KV_OWN_DISPLAY" ] && where="a virtual display of its own, $DISPLAY, with Wine's notepad"

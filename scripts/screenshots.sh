@@ -1,29 +1,40 @@
 #!/usr/bin/env bash
 # Plays a short scene with the magnifier on a virtual display of its own and
-# writes a PNG of the screen for each shot into docs/, where the README shows
-# them. Runs in its own Wine prefix (build/x86_64/shots-prefix), from the
-# default settings but for those the scene sets.
+# writes the pictures of the README into docs/. Runs in a Wine prefix of its
+# own (build/x86_64/shots-prefix), from the default settings but for those
+# the scene sets.
 #
-# The scene is the list of steps at the end: each line is one action, and
-# `shot NAME` saves docs/NAME.png of what the actions before it left on the
-# screen. Extend it by adding lines there.
+# The scene is the list of steps at the end, one action a line; `shot NAME`
+# saves docs/NAME.png of what the steps before it left on the screen. Extend
+# it there; new kinds of steps go with the actions below.
 set -eu
 . "$(dirname "$0")/common.sh"
 . "$KV_ROOT/scripts/run-common.sh"
 
 # --- actions -----------------------------------------------------------------
-pointer() { kv_glide_pointer "$1" "$2"; }              # the pointer to X Y
-keys() { xdotool key --delay 120 "$@"; }               # keys to the focused window
-alt() {                                                # Alt held around one key
-    xdotool keydown alt; sleep 0.15
-    xdotool keydown "$1"; sleep 0.15
-    xdotool keyup "$1"; sleep 0.15
-    xdotool keyup alt
-}
 setting() { kv_wine reg.exe add 'HKCU\Software\KOVAX' /v "$1" /t REG_DWORD /d "$2" /f; }
+magnifier() { kv_start_magnifier "$1"; sleep 2; }  # LOCALE; its panel comes up
+quit() { kv_stop_magnifier; }                      # as Alt+Delete does
+pointer() { kv_glide_pointer "$1" "$2"; }          # the pointer to X Y
+click() { xdotool mousemove "$1" "$2" click 1; }   # at X Y
+keys() { xdotool key --delay 150 "$@"; }           # to the window with the focus
+alt() {                                            # Alt held around one key
+    xdotool keydown alt sleep 0.2 keydown "$1" sleep 0.2 keyup "$1" sleep 0.2 keyup alt
+}
+menu() { xdotool keydown alt sleep 0.2 key "$1" sleep 0.2 keyup alt sleep 0.5 key "$2"; }  # Alt+MENU, ITEM
+# shot NAME [TITLE]: the whole screen, or only the window whose title matches.
 shot() {
     sleep 2  # the view pans smoothly; a few frames more
-    import -window root "$KV_ROOT/docs/$1.png"
+    local out="$KV_ROOT/docs/$1.png" crop=""
+    if [ -n "${2:-}" ]; then
+        local id
+        id=$(xdotool search --name "$2" | head -n 1)
+        [ -n "$id" ] || { echo "no window titled like '$2'" >&2; return 1; }
+        crop=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+            /Width:/ { w = $NF } /Height:/ { h = $NF } END { printf "-crop %dx%d+%d+%d +repage", w, h, x, y }')
+    fi
+    # shellcheck disable=SC2086
+    import -window root $crop "$out"
     kv_log "docs/$1.png"
 }
 
@@ -42,12 +53,28 @@ setting MagwinSticky 1
 setting HardwareAccelerate 0
 setting ZoomLevel_10 20
 kv_start_notepad
-xdotool mousemove 1279 1023  # the magnifier's window opens around the pointer
-kv_start_magnifier
+xdotool mousemove 1200 870  # the output window opens around the pointer
 
-pointer 150 110
+# In English: the magnifier at work on notepad's text, with its panel.
+magnifier en_US.UTF-8
+pointer 200 300
 shot window-mode
+shot panel-en '^KOVAX[^.]* - '
+menu h a
+shot about-en ' KOVAX'
+keys Escape
+click 600 560  # into notepad, which takes the keyboard
 keys ctrl+End Up Up End
 shot follows-caret
 alt 4
 shot zoom-4x
+quit
+
+# The panel in Simplified Chinese.
+setting ZoomLevel_10 20
+magnifier zh_CN.UTF-8
+shot panel-zh_CN '^KOVAX[^.]* - '
+menu h a
+shot about-zh_CN ' KOVAX'
+keys Escape
+quit
