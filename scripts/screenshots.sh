@@ -67,6 +67,7 @@ click 600 560  # into notepad, which takes the keyboard
 keys ctrl+End Up Up End
 shot follows-caret
 alt 4
+keys Home End  # the caret moves: the view follows it at the new zoom
 shot zoom-4x
 quit
 
