@@ -168,6 +168,7 @@ TEST_F(WinEventTrackerTest, TheFocusOfRealControlsReachesTheMagnifierAndMovesThe
     HWND button = Window(L"BUTTON", WS_CHILD | WS_VISIBLE, 20, 80, 100, 30, frame);
     ASSERT_TRUE(edit && button);
 
+    SetForegroundWindow(frame);
     SetFocus(edit);
     ASSERT_TRUE(PumpUntil([&] { return SameRect(ScreenRect(edit), magwin_.FocusRect()); }));
     ASSERT_FALSE(tracker_->Events().empty());
