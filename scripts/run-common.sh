@@ -10,10 +10,10 @@ KV_RUN_LOG="$KV_RUN_BUILD/run.log"
 KV_MAGNIFIER_PID=""
 KV_OWN_DISPLAY=""
 
-# Builds the product and the quit helper, not the tests or benchmarks.
+# Builds the product and the scripts' helpers, not the tests or benchmarks.
 kv_build_product() {
     kv_configure x86_64 "$KV_RUN_BUILD"
-    cmake --build "$KV_RUN_BUILD" --target product kvquit -- -j"$(nproc)"
+    cmake --build "$KV_RUN_BUILD" --target product kvquit focusscene -- -j"$(nproc)"
 }
 
 # A Wine program in the foreground, its output in the run's log.

@@ -13,6 +13,7 @@ set -eu
 
 # --- actions -----------------------------------------------------------------
 setting() { kv_wine reg.exe add 'HKCU\Software\KOVAX' /v "$1" /t REG_DWORD /d "$2" /f; }
+mark() { kv_wine reg.exe add "HKCU\\Software\\KOVAX\\$1" /v Show /t REG_DWORD /d 1 /f; }  # GROUP on
 magnifier() { kv_start_magnifier "$1"; sleep 2; }  # LOCALE; its panel comes up
 quit() { kv_stop_magnifier; }                      # as Alt+Delete does
 pointer() { kv_glide_pointer "$1" "$2"; }          # the pointer to X Y
@@ -20,6 +21,11 @@ click() { xdotool mousemove "$1" "$2" click 1; }   # at X Y
 keys() { xdotool key --delay 150 "$@"; }           # to the window with the focus
 alt() {                                            # Alt held around one key
     xdotool keydown alt sleep 0.2 keydown "$1" sleep 0.2 keyup "$1" sleep 0.2 keyup alt
+}
+scene() {  # a small program whose first field takes the focus
+    setsid "$KV_WINE64" "$KV_RUN_BUILD/tools/focusscene.exe" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
+    kv_wait_window '^Sign in$'
+    sleep 2
 }
 menu() { xdotool keydown alt sleep 0.2 key "$1" sleep 0.2 keyup alt sleep 0.5 key "$2"; }  # Alt+MENU, ITEM
 # shot NAME [TITLE]: the whole screen, or only the window whose title matches.
@@ -78,4 +84,17 @@ shot panel-zh_CN '^KOVAX[^.]* - '
 menu h a
 shot about-zh_CN ' KOVAX'
 keys Escape
+quit
+
+# The marks: a window a third of the screen wide at 2x; a small program takes
+# the focus in its first field, which the view pans to and frames; the
+# pointer passes the field's left end and comes to rest below its right end,
+# inside the ring.
+mark HilightFocus
+setting MagwinScale 3
+xdotool mousemove 800 400
+magnifier en_US.UTF-8
+scene
+xdotool mousemove 170 372 sleep 1 mousemove 262 372
+shot focus-marks '^KOVAX$'
 quit
