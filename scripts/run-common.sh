@@ -10,10 +10,11 @@ KV_RUN_LOG="$KV_RUN_BUILD/run.log"
 KV_MAGNIFIER_PID=""
 KV_OWN_DISPLAY=""
 
-# Builds the product and the scripts' helpers, not the tests or benchmarks.
+# kv_build_product [TARGET...]: builds the product and the quit helper, and
+# the targets named, not the tests or benchmarks.
 kv_build_product() {
     kv_configure x86_64 "$KV_RUN_BUILD"
-    cmake --build "$KV_RUN_BUILD" --target product kvquit focusscene -- -j"$(nproc)"
+    cmake --build "$KV_RUN_BUILD" --target product kvquit "$@" -- -j"$(nproc)"
 }
 
 # A Wine program in the foreground, its output in the run's log.

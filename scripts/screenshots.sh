@@ -47,7 +47,7 @@ shot() {
 trap kv_end_run EXIT
 trap 'exit 1' INT TERM HUP
 kv_install_deps "$KV_RUN_PACKAGES"
-kv_build_product
+kv_build_product focusscene
 unset DISPLAY
 kv_begin_run "$KV_RUN_BUILD/shots-prefix"
 mkdir -p "$KV_ROOT/docs"
