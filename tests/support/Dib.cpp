@@ -1,17 +1,8 @@
 #include "tests/support/Dib.h"
 
 Dib::Dib(int width, int height, COLORREF fill) : width_(width), height_(height) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     dc_ = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<DWORD*>(bits);
+    bitmap_ = CreateTopDownDib(dc_, width, height, &bits_);
     previous_ = SelectObject(dc_, bitmap_);
     DWORD value = (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
     for (int i = 0; i < width * height; ++i) bits_[i] = value;

@@ -3,6 +3,9 @@
 // anti-aliases nor insets pens: pixels are read inside fills only.
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+
 #include "tests/support/Dib.h"
 #include "tracking/highlight/HilightCaret_Impl.h"
 #include "tracking/highlight/HilightRectangle_Impl.h"
@@ -29,60 +32,48 @@ HilightParams Params(RECT target, int gap, int width, int border, int style) {
     return p;
 }
 
-::testing::AssertionResult Same(const Figure& want, const Figure& got) {
-    if (want.x == got.x && want.y == got.y && want.width == got.width && want.height == got.height)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected (" << want.x << "," << want.y << "," << want.width << ","
-                                         << want.height << "), got (" << got.x << "," << got.y << "," << got.width
-                                         << "," << got.height << ")";
+// The figures as text, "fill x,y,w,h ... | outline x,y,w,h ...", so that a
+// whole mark is one comparison with a readable difference.
+std::string Text(const BoxFigures& f) {
+    std::ostringstream out;
+    out << "fill";
+    for (int i = 0; i < f.fillCount; ++i)
+        out << " " << f.fill[i].x << "," << f.fill[i].y << "," << f.fill[i].width << "," << f.fill[i].height;
+    out << " | outline";
+    for (int i = 0; i < f.outlineCount; ++i)
+        out << " " << f.outline[i].x << "," << f.outline[i].y << "," << f.outline[i].width << ","
+            << f.outline[i].height;
+    return out.str();
 }
 
-::testing::AssertionResult Same(const Triangle& want, const Triangle& got) {
-    for (int i = 0; i < 3; ++i) {
-        if (want.points[i].x != got.points[i].x || want.points[i].y != got.points[i].y) {
-            return ::testing::AssertionFailure()
-                   << "point " << i << ": expected (" << want.points[i].x << "," << want.points[i].y << "), got ("
-                   << got.points[i].x << "," << got.points[i].y << ")";
-        }
-    }
-    return ::testing::AssertionSuccess();
+std::string Text(const Triangle& t) {
+    std::ostringstream out;
+    for (const POINT& p : t.points) out << "(" << p.x << "," << p.y << ")";
+    return out.str();
 }
 
 TEST(HilightFigures, RectangleFrameIsABandWithTwoOutlinesTheOuterOnePixelShort) {
-    BoxFigures f = RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 1));
-    ASSERT_EQ(2, f.fillCount);
-    EXPECT_TRUE(Same({95, 195, 210, 60}, f.fill[0]));
-    EXPECT_TRUE(Same({85, 185, 230, 80}, f.fill[1]));
-    ASSERT_EQ(2, f.outlineCount);
-    EXPECT_TRUE(Same({95, 195, 210, 60}, f.outline[0]));
-    EXPECT_TRUE(Same({82, 182, 235, 85}, f.outline[1]));
+    EXPECT_EQ("fill 95,195,210,60 85,185,230,80 | outline 95,195,210,60 82,182,235,85",
+              Text(RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 1))));
 }
 
 TEST(HilightFigures, RectangleBoxCoversTargetAndGapAndIgnoresTheWidth) {
-    BoxFigures f = RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 2));
-    ASSERT_EQ(1, f.fillCount);
-    EXPECT_TRUE(Same({95, 195, 210, 60}, f.fill[0]));
-    ASSERT_EQ(1, f.outlineCount);
-    EXPECT_TRUE(Same({95, 195, 210, 60}, f.outline[0]));
-
-    // A point: a square of side 2(g + b) centred on it.
-    f = RectangleFigures(Params({50, 60, 50, 60}, 4, 10, 1, 2));
-    EXPECT_TRUE(Same({45, 55, 10, 10}, f.fill[0]));
-
+    EXPECT_EQ("fill 95,195,210,60 | outline 95,195,210,60",
+              Text(RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 2))));
+    // A point: a square of side 2(g + b) centred on it; no border, no outline.
+    EXPECT_EQ("fill 46,56,8,8 | outline", Text(RectangleFigures(Params({50, 60, 50, 60}, 4, 10, 0, 2))));
     // A negative border draws no outline but still shrinks the box.
-    f = RectangleFigures(Params({100, 200, 300, 250}, 2, 10, -1, 2));
-    EXPECT_EQ(0, f.outlineCount);
-    EXPECT_TRUE(Same({99, 199, 202, 52}, f.fill[0]));
+    EXPECT_EQ("fill 99,199,202,52 | outline", Text(RectangleFigures(Params({100, 200, 300, 250}, 2, 10, -1, 2))));
 }
 
 TEST(HilightFigures, CaretTrianglesOfTheWorkedExample) {
     CaretFigures f = CaretTriangles(Params({100, 200, 101, 216}, 2, 20, 1, 3));
     ASSERT_EQ(2, f.count);
     ASSERT_TRUE(f.outlined);
-    EXPECT_TRUE(Same({{{81, 177}, {119, 177}, {100, 196}}}, f.fill[0]));
-    EXPECT_TRUE(Same({{{79, 176}, {120, 176}, {100, 197}}}, f.outline[0]));
-    EXPECT_TRUE(Same({{{100, 219}, {81, 239}, {119, 239}}}, f.fill[1]));
-    EXPECT_TRUE(Same({{{100, 219}, {80, 239}, {120, 239}}}, f.outline[1]));
+    EXPECT_EQ("(81,177)(119,177)(100,196)", Text(f.fill[0]));
+    EXPECT_EQ("(79,176)(120,176)(100,197)", Text(f.outline[0]));
+    EXPECT_EQ("(100,219)(81,239)(119,239)", Text(f.fill[1]));
+    EXPECT_EQ("(100,219)(80,239)(120,239)", Text(f.outline[1]));
 }
 
 TEST(HilightFigures, CaretStyleBitsChooseTheTrianglesAndTipsTruncateTowardZero) {
@@ -104,27 +95,15 @@ TEST(HilightFigures, CaretStyleBitsChooseTheTrianglesAndTipsTruncateTowardZero) 
 }
 
 TEST(HilightFigures, RingOfTheWorkedExampleAndDiscsForEveryOtherStyle) {
-    BoxFigures f = RingFigures(Params({500, 400, 500, 400}, 40, 10, 3, 1));
-    ASSERT_EQ(2, f.fillCount);
-    EXPECT_TRUE(Same({447, 347, 106, 106}, f.fill[0]));
-    EXPECT_TRUE(Same({456, 356, 88, 88}, f.fill[1]));
-    ASSERT_EQ(2, f.outlineCount);
-    EXPECT_TRUE(Same({445, 345, 110, 110}, f.outline[0]));
-    EXPECT_TRUE(Same({456, 356, 88, 88}, f.outline[1]));
-
+    EXPECT_EQ("fill 447,347,106,106 456,356,88,88 | outline 445,345,110,110 456,356,88,88",
+              Text(RingFigures(Params({500, 400, 500, 400}, 40, 10, 3, 1))));
     for (int style : {2, 17, 33}) {
-        BoxFigures disc = RingFigures(Params({500, 400, 500, 400}, 40, 10, 3, style));
-        ASSERT_EQ(1, disc.fillCount) << style;
-        EXPECT_TRUE(Same({447, 347, 106, 106}, disc.fill[0]));
-        ASSERT_EQ(1, disc.outlineCount) << style;
-        EXPECT_TRUE(Same({445, 345, 110, 110}, disc.outline[0]));
+        EXPECT_EQ("fill 447,347,106,106 | outline 445,345,110,110",
+                  Text(RingFigures(Params({500, 400, 500, 400}, 40, 10, 3, style))));
     }
-
     // The pointer's defaults: radii 41 to 50, no outline.
-    f = RingFigures(Params({500, 400, 500, 400}, 40, 10, 0, 1));
-    EXPECT_TRUE(Same({450, 350, 100, 100}, f.fill[0]));
-    EXPECT_TRUE(Same({459, 359, 82, 82}, f.fill[1]));
-    EXPECT_EQ(0, f.outlineCount);
+    EXPECT_EQ("fill 450,350,100,100 459,359,82,82 | outline",
+              Text(RingFigures(Params({500, 400, 500, 400}, 40, 10, 0, 1))));
 }
 
 TEST(HilightFigures, ColoursTakeTheOpacityAsAlphaAndSwapRedAndBlue) {
