@@ -55,9 +55,17 @@ DWORD WINAPI Trigger(LPVOID) {
         case kFatal:
             FatalExit();
         case kFrames:
-            while (CreatePen(PS_SOLID, 1, 0)) {
+            // Every frame needs GDI objects of its own. Taking all there are
+            // once is not enough: the frame under way gives its own back and
+            // the next would succeed. Whatever comes free is taken again.
+            // (Wine's GDI+ crashes when it runs short in the middle of a
+            // drawing: no highlight is drawn here.)
+            g_settings.HilightCursorShow.Assign(0);
+            for (;;) {
+                while (CreatePen(PS_SOLID, 1, 0)) {
+                }
+                Sleep(1);
             }
-            break;
         case kNullWindow:
             Hook::EventDispatcher::MsgWindowProc(nullptr, WM_NULL, 0, 0);
             break;
