@@ -13,11 +13,16 @@ trap kv_end_wine_session EXIT
 kv_begin_wine_session "$prefix" 24
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$(nproc)" "$@"
 
-# The output must refuse a display of 8 bits per pixel: the magnifier tests
-# once more on such a display (the true-colour cases skip themselves there).
+# The outputs must refuse a display of 8 bits per pixel: the magnifier tests
+# once more on such a display (the true-colour cases skip themselves there);
+# the overlay output must take a 16-bit display as RGB565.
 if [ $# -eq 0 ]; then
     kv_end_wine_session
     kv_begin_wine_session "$prefix" 8
     kv_log "magnifier tests on an 8-bit display"
-    ctest --test-dir "$build" --output-on-failure -R magnifier_tests
+    ctest --test-dir "$build" --output-on-failure -R 'magnifier_tests|ddraw_tests'
+    kv_end_wine_session
+    kv_begin_wine_session "$prefix" 16
+    kv_log "overlay tests on a 16-bit display"
+    ctest --test-dir "$build" --output-on-failure -R ddraw_tests
 fi

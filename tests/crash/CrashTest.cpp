@@ -36,6 +36,8 @@ protected:
         RegSetValueExW(k, L"FullScreen", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
         RegSetValueExW(k, L"MagwinSticky", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
         RegSetValueExW(k, L"HideSysCursor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+        // The window output, and never the question of a failed overlay.
+        RegSetValueExW(k, L"HardwareAccelerate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
         RegCloseKey(k);
     }
     void TearDown() override {

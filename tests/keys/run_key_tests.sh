@@ -97,6 +97,7 @@ report() {  # name, then the reason of a failure (empty: passed)
 reg_dword FullScreen 0
 reg_dword MagwinSticky 1
 reg_dword HideSysCursor 0
+reg_dword HardwareAccelerate 0
 reg_dword ZoomLevel_10 20
 reg_dword MaxFrameRate 30
 

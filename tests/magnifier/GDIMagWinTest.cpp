@@ -159,13 +159,6 @@ bool IsIntermediate(COLORREF c) {
     return g > 24 && g < 231;
 }
 
-int ScreenDepth() {
-    HDC screen = GetDC(nullptr);
-    int depth = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return depth;
-}
-
 // Settings from a private registry key that lives as long as the test.
 class GDIMagWinSettings : public ::testing::Test {
 protected:

@@ -44,6 +44,8 @@ protected:
         SetDword(L"MagwinSticky", 1);
         SetDword(L"MaxFrameRate", 30);
         SetDword(L"HideSysCursor", 0);
+        // The window output: Wine never shows an overlay.
+        SetDword(L"HardwareAccelerate", 0);
     }
     void TearDown() override {
         if (process_.hProcess) {
@@ -210,6 +212,23 @@ TEST_F(ProgramRun, PanelZoomsFollowsTheShortcutsAndItsQuitEndsTheProgram) {
     ASSERT_NE(nullptr, question) << "no quit question";
     PostMessageW(question, WM_COMMAND, IDYES, reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000)) << "did not end";
+    DWORD code = 12345;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(0u, code);
+}
+
+// The overlay output end to end: no window of its own, frames drawn on the
+// render thread until the hub's window is destroyed, no question asked.
+TEST_F(ProgramRun, RunsTheOverlayOutputAndEndsWithCodeZeroOnDestroy) {
+    SetDword(L"HardwareAccelerate", 1);
+    ASSERT_TRUE(Launch());
+    HWND worker = Worker();
+    ASSERT_NE(nullptr, worker);
+    Sleep(1000);  // frames
+    EXPECT_EQ(nullptr, WaitForProcessWindow(nullptr, L"#32770", L"KOVAX", process_.dwProcessId, 100)) << "asked";
+    EXPECT_EQ(nullptr, WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 100));
+    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
     DWORD code = 12345;
     GetExitCodeProcess(process_.hProcess, &code);
     EXPECT_EQ(0u, code);

@@ -1,8 +1,7 @@
 #pragma once
 // Checks shared by the tests of the output and the view it shows.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "magnifier/ViewRect.h"
 
@@ -34,4 +33,12 @@ inline void PointerAt(int x, int y) {
     }
     ASSERT_EQ(x, p.x);
     ASSERT_EQ(y, p.y);
+}
+
+// Bits per pixel of the display.
+inline int ScreenDepth() {
+    HDC screen = GetDC(nullptr);
+    int depth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return depth;
 }

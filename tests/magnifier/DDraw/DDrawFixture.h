@@ -1,0 +1,100 @@
+#pragma once
+// Shared by the tests of the overlay manager and the DirectDraw back end:
+// settings of their own, Wine's DirectDraw behind the recording wrapper, a
+// scoped surface lock for reading pixels back, and a pattern to capture.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "magnifier/DDraw/Overlay.h"
+#include "magnifier/DDraw/YuvLookupTable.h"
+#include "tests/support/FaultyDirectDraw.h"
+#include "tests/support/Settings.h"
+#include "tests/support/ViewChecks.h"
+
+class DDrawTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LoadSettings(reg_, {{L"UseMemCache", 0},
+                            {L"InvertColors", 0},
+                            {L"ShowCPUUsage_", 0},
+                            {L"HideSysCursor", 0},
+                            {L"FullScreen", 0},
+                            {L"MagwinSticky", 1}});
+    }
+    void TearDown() override {
+        OverlayManager::Destroy();
+        FreeYuvLookupTable();
+    }
+    // An 8-bit display has a palette, which the overlay path cannot use.
+    bool NoDirectDraw() const { return ScreenDepth() < 16; }
+    // The display's own format, as the wrapper names it.
+    static const char* DisplayFormat() { return ScreenDepth() == 16 ? "RGB565" : "RGB32"; }
+    // The overlay hardware takes only `format` (a wrapper name).
+    void OverlayOnlyIn(const std::string& format) {
+        dd_.fault = [format](const std::string& call) -> HRESULT {
+            if (call.rfind("CreateSurface overlay ", 0) != 0) return S_OK;
+            return call == "CreateSurface overlay " + format ? S_OK : DDERR_NOOVERLAYHW;
+        };
+    }
+    void SetSetting(const wchar_t* name, DWORD value) {
+        reg_.SetDword(kSettingsKey, name, value);
+        g_settings.Load();
+    }
+
+    RegistrySandbox reg_;
+    FaultyDirectDraw dd_;
+};
+
+#define SKIP_WITHOUT_DIRECTDRAW() \
+    if (NoDirectDraw()) GTEST_SKIP() << "no DirectDraw output on a display of " << ScreenDepth() << " bits"
+
+// A surface locked for reading and writing while the object lives.
+class SurfaceBits {
+public:
+    explicit SurfaceBits(DirectX::Surface& surface) : surface_(surface) {
+        desc_.dwSize = sizeof(desc_);
+        ok_ = SUCCEEDED(surface_.Lock(nullptr, &desc_, DDLOCK_SURFACEMEMORYPTR | DDLOCK_WAIT, nullptr));
+    }
+    ~SurfaceBits() {
+        if (ok_) surface_.Unlock(nullptr);
+    }
+    SurfaceBits(const SurfaceBits&) = delete;
+    SurfaceBits& operator=(const SurfaceBits&) = delete;
+
+    bool ok() const { return ok_; }
+    const DDSURFACEDESC2& desc() const { return desc_; }
+    const BYTE* Row(int y) const { return static_cast<const BYTE*>(desc_.lpSurface) + desc_.lPitch * y; }
+    // The raw pixel of a 16- or 32-bit surface.
+    DWORD At(int x, int y) const {
+        if (desc_.ddpfPixelFormat.dwRGBBitCount == 16) return reinterpret_cast<const WORD*>(Row(y))[x];
+        return reinterpret_cast<const DWORD*>(Row(y))[x] & 0xFFFFFF;
+    }
+
+private:
+    DirectX::Surface& surface_;
+    DDSURFACEDESC2 desc_{};
+    bool ok_ = false;
+};
+
+// A colour as a raw pixel of the display's format.
+inline DWORD RawColour(COLORREF c) {
+    if (ScreenDepth() == 16) return (GetRValue(c) >> 3) << 11 | (GetGValue(c) >> 2) << 5 | GetBValue(c) >> 3;
+    return static_cast<DWORD>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+}
+
+// A topmost window in the top-left corner of the screen: red on the left
+// half, white on the right.
+class PatternWindow {
+public:
+    static constexpr int kWidth = 160;
+    static constexpr int kHeight = 64;
+    PatternWindow();
+    ~PatternWindow();
+    PatternWindow(const PatternWindow&) = delete;
+    PatternWindow& operator=(const PatternWindow&) = delete;
+
+private:
+    HWND window_ = nullptr;
+};

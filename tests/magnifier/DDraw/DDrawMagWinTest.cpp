@@ -1,0 +1,216 @@
+// The DirectDraw back end on Wine's DirectDraw through the recording wrapper:
+// dropped and retried frames, display-mode changes, pause and resume that
+// fail, and the start-up question when no overlay can be had.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/Application.h"
+#include "core/EventDispatcher.h"
+#include "magnifier/DDraw/DDrawMagWin.h"
+#include "magnifier/GDIMagWin.h"
+#include "tests/magnifier/DDraw/DDrawFixture.h"
+#include "tracking/MagTracker.h"
+
+namespace {
+
+class DDrawMagWinTest : public DDrawTest {
+protected:
+    void SetUp() override {
+        DDrawTest::SetUp();
+        SKIP_WITHOUT_DIRECTDRAW();
+        magwin_ = std::make_unique<DDrawMagWin>(&hub_);
+        tracker_ = std::make_unique<MagTracker>(&hub_, magwin_.get());
+        // Open; no loop runs, so frames come only from the test.
+        ASSERT_TRUE(magwin_->Start(tracker_.get()));
+        request_ = {magwin_->SourceRect(), magwin_->WindowRect(), {0, 0}};
+    }
+    void TearDown() override {
+        if (magwin_) magwin_->Stop();
+        tracker_.reset();
+        magwin_.reset();
+        DDrawTest::TearDown();
+    }
+    static OverlayManager& Manager() { return *OverlayManager::Current(); }
+    bool DrawnFrom(int mark) const { return dd_.Find("Flip overlay", mark) >= 0; }
+
+    Hook::EventDispatcher hub_;
+    std::unique_ptr<DDrawMagWin> magwin_;
+    std::unique_ptr<MagTracker> tracker_;
+    RenderRequest request_{};
+};
+
+TEST_F(DDrawMagWinTest, FailedFramesAreRetriedAModeChangeRebuildsAndOnlyAFailedRebuildEnds) {
+    EXPECT_TRUE(Manager().visible_);
+    int mark = dd_.Mark();
+    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_TRUE(DrawnFrom(mark));
+    EXPECT_EQ(-1, dd_.Find("CreateSurface primary", mark)) << "resized without a new size";
+
+    // A resize that fails part-way drops the frame; the next one rebuilds.
+    request_.source.width -= 32;
+    dd_.FailOnce("CreateSurface backup", DDERR_OUTOFVIDEOMEMORY);
+    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_FALSE(Manager().HasSurfaces());
+    mark = dd_.Mark();
+    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_EQ(request_.source.width, Manager().width_);
+    EXPECT_TRUE(DrawnFrom(mark));
+
+    // The bare code, and the same code carried by an exception.
+    for (const char* call : {"TestCooperativeLevel", "BltFast backup"}) {
+        SCOPED_TRACE(call);
+        dd_.FailOnce(call, DDERR_WRONGMODE);
+        int devices = dd_.Count("DirectDrawCreateEx");
+        EXPECT_TRUE(magwin_->Render(request_));
+        EXPECT_EQ(devices + 1, dd_.Count("DirectDrawCreateEx"));
+        EXPECT_EQ(4, Manager().width_);
+        mark = dd_.Mark();
+        EXPECT_TRUE(magwin_->Render(request_));
+        EXPECT_EQ(request_.source.width, Manager().width_);
+        EXPECT_GE(dd_.Find("UpdateOverlay overlay show", mark), 0);
+        EXPECT_TRUE(DrawnFrom(mark));
+    }
+
+    dd_.FailOnce("TestCooperativeLevel", DDERR_WRONGMODE);
+    dd_.FailOnce("DirectDrawCreateEx", DDERR_NODIRECTDRAWHW);
+    EXPECT_FALSE(magwin_->Render(request_));
+}
+
+TEST_F(DDrawMagWinTest, PauseAndResumeKeepOverlayFailuresToThemselvesAndAPausedFrameStaysHidden) {
+    dd_.FailAlways("UpdateOverlay overlay hide", DDERR_GENERIC);
+    EXPECT_TRUE(magwin_->Pause());
+    EXPECT_FALSE(hub_.IsActive());
+    EXPECT_FALSE(Manager().visible_);
+    dd_.fault = nullptr;
+
+    // A frame queued before the pause, of another size: resized, not shown.
+    request_.source.width -= 32;
+    int mark = dd_.Mark();
+    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_EQ(request_.source.width, Manager().width_);
+    EXPECT_EQ(-1, dd_.Find("UpdateOverlay overlay show", mark));
+    EXPECT_FALSE(DrawnFrom(mark));
+
+    dd_.FailOnce("UpdateOverlay overlay show", DDERR_GENERIC);
+    EXPECT_TRUE(magwin_->Resume());
+    EXPECT_TRUE(hub_.IsActive());
+    mark = dd_.Mark();
+    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_GE(dd_.Find("UpdateOverlay overlay show", mark), 0) << "the failed show is not tried again";
+    EXPECT_TRUE(DrawnFrom(mark));
+
+    // A pause from another thread waits for the frame in progress on the
+    // render thread: the overlay is hidden after the flip, not amid the frame.
+    HANDLE capturing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    dd_.fault = [capturing](const std::string& call) -> HRESULT {
+        if (call == "BltFast backup") {
+            SetEvent(capturing);
+            Sleep(300);
+        }
+        return S_OK;
+    };
+    mark = dd_.Mark();
+    ASSERT_TRUE(magwin_->QueueRequest(request_.source, request_.window));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(capturing, 10000));
+    EXPECT_TRUE(magwin_->Pause());
+    int flip = dd_.Find("Flip overlay", mark);
+    EXPECT_TRUE(flip >= 0 && flip < dd_.Find("UpdateOverlay overlay hide", mark));
+    CloseHandle(capturing);
+}
+
+// Answers the message box titled "KOVAX" that this process shows, from a
+// thread of its own, after reading its text. Should none come, it ends a
+// waiting box after 15 s with WM_QUIT, so the test fails instead of hanging.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(int answer) : answer_(answer), asker_(GetCurrentThreadId()) {
+        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
+    }
+    ~QuestionAnswerer() {
+        SetEvent(stop_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        CloseHandle(stop_);
+    }
+    QuestionAnswerer(const QuestionAnswerer&) = delete;
+    QuestionAnswerer& operator=(const QuestionAnswerer&) = delete;
+
+    volatile bool asked = false;
+    std::wstring text;
+
+private:
+    static DWORD WINAPI Main(LPVOID p) {
+        auto* self = static_cast<QuestionAnswerer*>(p);
+        for (int waited = 0; WaitForSingleObject(self->stop_, 50) == WAIT_TIMEOUT; waited += 50) {
+            HWND box = FindWindowW(L"#32770", L"KOVAX");
+            DWORD owner = 0;
+            if (box) GetWindowThreadProcessId(box, &owner);
+            if (box && owner == GetCurrentProcessId()) {
+                wchar_t buffer[512] = L"";
+                GetDlgItemTextW(box, 0xFFFF, buffer, 512);
+                self->text = buffer;
+                self->asked = true;
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(self->answer_, BN_CLICKED), 0);
+                return 0;
+            }
+            if (waited == 15000) PostThreadMessageW(self->asker_, WM_QUIT, 0, 0);
+        }
+        return 0;
+    }
+
+    int answer_;
+    DWORD asker_;
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
+};
+
+// On an 8-bit display the real DirectDraw refuses; elsewhere the wrapper does.
+TEST_F(DDrawTest, WithoutAnOverlayTheUserIsAskedNoEndsAndYesFallsBackToTheWindow) {
+    if (!NoDirectDraw()) dd_.FailAlways("DirectDrawCreateEx", DDERR_NODIRECTDRAWHW);
+    Hook::EventDispatcher hub;
+    {
+        QuestionAnswerer no(IDNO);
+        EXPECT_EQ(nullptr, CreateOutput(&hub));
+        EXPECT_TRUE(no.asked);
+        EXPECT_NE(std::wstring::npos, no.text.find(L"Would you like to use software simulation mode instead?"))
+            << std::string(no.text.begin(), no.text.end());
+    }
+    // The output that failed left no listener behind on the hub.
+    EXPECT_TRUE(hub.Dispatch(Hook::Frame, nullptr));
+    {
+        QuestionAnswerer yes(IDYES);
+        std::unique_ptr<MagWin> output(CreateOutput(&hub));
+        EXPECT_TRUE(yes.asked);
+        EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
+    }
+    SetSetting(L"HardwareAccelerate", 0);
+    {
+        QuestionAnswerer none(IDNO);
+        std::unique_ptr<MagWin> output(CreateOutput(&hub));
+        EXPECT_FALSE(none.asked);
+        EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
+    }
+}
+
+TEST_F(DDrawTest, TheDisplaysDepthDecidesThePrimaryFormat) {
+    const int depth = ScreenDepth();
+    if (depth < 16) {
+        EXPECT_FALSE(OverlayManager::Create());
+        OverlayManager device;
+        ASSERT_EQ(DD_OK, device.directDraw_->SetCooperativeLevel(nullptr, DDSCL_NORMAL));
+        try {
+            device.CreatePrimarySurface();
+            FAIL() << "an 8-bit primary accepted";
+        } catch (const wchar_t* text) {
+            EXPECT_STREQ(kUnknownPixelFormat, text);
+        }
+        return;
+    }
+    ASSERT_TRUE(OverlayManager::Create());
+    EXPECT_EQ(depth == 16 ? kFormatRgb565 : kFormatRgb32, OverlayManager::Current()->primaryFormat_);
+}
+
+}  // namespace
