@@ -10,6 +10,7 @@
 #include "magnifier/DDraw/Overlay.h"
 #include "magnifier/DDraw/YuvLookupTable.h"
 #include "tests/support/FaultyDirectDraw.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/Settings.h"
 #include "tests/support/ViewChecks.h"
 
@@ -28,19 +29,14 @@ protected:
         FreeYuvLookupTable();
     }
     // An 8-bit display has a palette, which the overlay path cannot use.
-    bool NoDirectDraw() const { return ScreenDepth() < 16; }
-    // The display's own format, as the wrapper names it.
-    static const char* DisplayFormat() { return ScreenDepth() == 16 ? "RGB565" : "RGB32"; }
-    // The overlay hardware takes only `format` (a wrapper name).
+    static bool NoDirectDraw() { return ScreenDepth() < 16; }
+    static std::string DisplayFormat() { return ScreenDepth() == 16 ? "RGB565" : "RGB32"; }
+    // The overlay hardware takes only `format`.
     void OverlayOnlyIn(const std::string& format) {
         dd_.fault = [format](const std::string& call) -> HRESULT {
             if (call.rfind("CreateSurface overlay ", 0) != 0) return S_OK;
             return call == "CreateSurface overlay " + format ? S_OK : DDERR_NOOVERLAYHW;
         };
-    }
-    void SetSetting(const wchar_t* name, DWORD value) {
-        reg_.SetDword(kSettingsKey, name, value);
-        g_settings.Load();
     }
 
     RegistrySandbox reg_;
@@ -48,9 +44,9 @@ protected:
 };
 
 #define SKIP_WITHOUT_DIRECTDRAW() \
-    if (NoDirectDraw()) GTEST_SKIP() << "no DirectDraw output on a display of " << ScreenDepth() << " bits"
+    if (NoDirectDraw()) GTEST_SKIP() << "no overlay output on a display of " << ScreenDepth() << " bits"
 
-// A surface locked for reading and writing while the object lives.
+// A surface locked while the object lives.
 class SurfaceBits {
 public:
     explicit SurfaceBits(DirectX::Surface& surface) : surface_(surface) {
@@ -64,9 +60,9 @@ public:
     SurfaceBits& operator=(const SurfaceBits&) = delete;
 
     bool ok() const { return ok_; }
-    const DDSURFACEDESC2& desc() const { return desc_; }
+    LONG pitch() const { return desc_.lPitch; }
     const BYTE* Row(int y) const { return static_cast<const BYTE*>(desc_.lpSurface) + desc_.lPitch * y; }
-    // The raw pixel of a 16- or 32-bit surface.
+    // The colour of a pixel of a 16- or 32-bit surface, top byte left out.
     DWORD At(int x, int y) const {
         if (desc_.ddpfPixelFormat.dwRGBBitCount == 16) return reinterpret_cast<const WORD*>(Row(y))[x];
         return reinterpret_cast<const DWORD*>(Row(y))[x] & 0xFFFFFF;
@@ -78,23 +74,46 @@ private:
     bool ok_ = false;
 };
 
-// A colour as a raw pixel of the display's format.
+// A colour as a pixel of the display's format.
 inline DWORD RawColour(COLORREF c) {
     if (ScreenDepth() == 16) return (GetRValue(c) >> 3) << 11 | (GetGValue(c) >> 2) << 5 | GetBValue(c) >> 3;
     return static_cast<DWORD>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
-// A topmost window in the top-left corner of the screen: red on the left
-// half, white on the right.
+// Topmost in the top-left corner of the screen: red on the left half of the
+// pattern, white on the right.
 class PatternWindow {
 public:
     static constexpr int kWidth = 160;
     static constexpr int kHeight = 64;
-    PatternWindow();
-    ~PatternWindow();
+    PatternWindow() {
+        Half(L"KOVAXTestRed", RGB(255, 0, 0), 0);
+        Half(L"KOVAXTestWhite", RGB(255, 255, 255), kWidth / 2);
+        PumpFor(300);
+    }
+    ~PatternWindow() {
+        for (HWND w : windows_) DestroyWindow(w);
+        Pump();
+        UnregisterClassW(L"KOVAXTestRed", GetModuleHandleW(nullptr));
+        UnregisterClassW(L"KOVAXTestWhite", GetModuleHandleW(nullptr));
+        for (HBRUSH b : brushes_) DeleteObject(b);
+    }
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;
 
 private:
-    HWND window_ = nullptr;
+    void Half(const wchar_t* name, COLORREF colour, int x) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = brushes_[x ? 1 : 0] = CreateSolidBrush(colour);
+        wc.lpszClassName = name;
+        RegisterClassExW(&wc);
+        windows_[x ? 1 : 0] = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, name, L"", WS_POPUP | WS_VISIBLE, x, 0,
+                                              kWidth / 2, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+
+    HWND windows_[2] = {};
+    HBRUSH brushes_[2] = {};
 };

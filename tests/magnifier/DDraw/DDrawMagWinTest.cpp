@@ -3,8 +3,10 @@
 // fail, and the start-up question when no overlay can be had.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "core/Application.h"
 #include "core/EventDispatcher.h"
@@ -125,46 +127,33 @@ TEST_F(DDrawMagWinTest, PauseAndResumeKeepOverlayFailuresToThemselvesAndAPausedF
 // waiting box after 15 s with WM_QUIT, so the test fails instead of hanging.
 class QuestionAnswerer {
 public:
-    explicit QuestionAnswerer(int answer) : answer_(answer), asker_(GetCurrentThreadId()) {
-        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
-    }
+    explicit QuestionAnswerer(int answer)
+        : thread_([this, answer, asker = GetCurrentThreadId()] {
+              for (int waited = 0; !stop_; waited += 50, Sleep(50)) {
+                  HWND box = FindWindowW(L"#32770", L"KOVAX");
+                  DWORD owner = 0;
+                  if (box && GetWindowThreadProcessId(box, &owner) && owner == GetCurrentProcessId()) {
+                      wchar_t buffer[512] = L"";
+                      GetDlgItemTextW(box, 0xFFFF, buffer, 512);
+                      text = buffer;
+                      asked = true;
+                      PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                      return;
+                  }
+                  if (waited == 15000) PostThreadMessageW(asker, WM_QUIT, 0, 0);
+              }
+          }) {}
     ~QuestionAnswerer() {
-        SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        CloseHandle(stop_);
+        stop_ = true;
+        thread_.join();
     }
-    QuestionAnswerer(const QuestionAnswerer&) = delete;
-    QuestionAnswerer& operator=(const QuestionAnswerer&) = delete;
 
-    volatile bool asked = false;
+    std::atomic<bool> asked{false};
     std::wstring text;
 
 private:
-    static DWORD WINAPI Main(LPVOID p) {
-        auto* self = static_cast<QuestionAnswerer*>(p);
-        for (int waited = 0; WaitForSingleObject(self->stop_, 50) == WAIT_TIMEOUT; waited += 50) {
-            HWND box = FindWindowW(L"#32770", L"KOVAX");
-            DWORD owner = 0;
-            if (box) GetWindowThreadProcessId(box, &owner);
-            if (box && owner == GetCurrentProcessId()) {
-                wchar_t buffer[512] = L"";
-                GetDlgItemTextW(box, 0xFFFF, buffer, 512);
-                self->text = buffer;
-                self->asked = true;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(self->answer_, BN_CLICKED), 0);
-                return 0;
-            }
-            if (waited == 15000) PostThreadMessageW(self->asker_, WM_QUIT, 0, 0);
-        }
-        return 0;
-    }
-
-    int answer_;
-    DWORD asker_;
-    HANDLE stop_ = nullptr;
-    HANDLE thread_ = nullptr;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;  // last: runs once the members above exist
 };
 
 // On an 8-bit display the real DirectDraw refuses; elsewhere the wrapper does.
@@ -186,7 +175,7 @@ TEST_F(DDrawTest, WithoutAnOverlayTheUserIsAskedNoEndsAndYesFallsBackToTheWindow
         EXPECT_TRUE(yes.asked);
         EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
     }
-    SetSetting(L"HardwareAccelerate", 0);
+    LoadSettings(reg_, {{L"HardwareAccelerate", 0}});
     {
         QuestionAnswerer none(IDNO);
         std::unique_ptr<MagWin> output(CreateOutput(&hub));
