@@ -6,19 +6,16 @@
 
 namespace {
 
-// The overlay is placed in screen pixels: the window rectangle counts from
-// the virtual screen's corner.
-RECT ScreenRect(const ViewRect& r) {
-    int x = r.x + GetSystemMetrics(SM_XVIRTUALSCREEN);
-    int y = r.y + GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return RECT{x, y, x + r.width, y + r.height};
-}
-
 bool IsModeChange(HRESULT hr) {
     return hr == DDERR_WRONGMODE;
 }
 
 }  // namespace
+
+RECT DDrawMagWin::ScreenRect(const ViewRect& r) const {
+    POINT origin = VirtualOrigin();
+    return RECT{r.x + origin.x, r.y + origin.y, r.x + origin.x + r.width, r.y + origin.y + r.height};
+}
 
 DDrawMagWin::DDrawMagWin(Hook::EventDispatcher* hub) : MagWin(hub) {
     if (!OverlayManager::Create()) throw static_cast<HRESULT>(E_NOTIMPL);
@@ -86,8 +83,9 @@ bool DDrawMagWin::OnWindowChanged() {
 
 bool DDrawMagWin::Render(RenderRequest& request) {
     OverlayManager::Guard guard;
+    // None after a rebuild that failed: each frame tries again.
+    if (!OverlayManager::Current() && !OverlayManager::Create()) return false;
     OverlayManager* manager = OverlayManager::Current();
-    if (!manager) return false;
     try {
         const ViewRect& source = request.source;
         // A new size, or surfaces that a failed rebuild left missing.
@@ -97,15 +95,15 @@ bool DDrawMagWin::Render(RenderRequest& request) {
             // A frame queued before a pause must not bring the overlay back.
             manager->ShowOverlay(Hub()->IsActive());
         }
-        manager->Present(source.x + GetSystemMetrics(SM_XVIRTUALSCREEN), source.y + GetSystemMetrics(SM_YVIRTUALSCREEN),
-                         request, *this);
+        POINT at = ImageOrigin(source);
+        manager->Present(at.x, at.y, request, *this);
         return true;
     } catch (HRESULT hr) {
-        return IsModeChange(hr) ? Rebuild() : true;
+        return IsModeChange(hr) && Rebuild();
     } catch (const DirectX::Exception& e) {
-        return IsModeChange(e.result_) ? Rebuild() : true;
+        return IsModeChange(e.result_) && Rebuild();
     } catch (...) {
-        return true;  // the frame is dropped; the next one tries again
+        return false;  // the frame is skipped; the next one tries again
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The hardware output: the magnified image is shown in the overlay of the
 // current OverlayManager, which this object creates and destroys with
-// itself; it has no window. A failed frame is dropped; a display-mode change
-// rebuilds the manager, and only a failed rebuild ends the render thread.
+// itself; it has no window. A failed frame is skipped and the next one tries
+// again; a display-mode change rebuilds the manager.
 #include "magnifier/MagWin.h"
 
 class DDrawMagWin : public MagWin {
@@ -24,4 +24,7 @@ public:
 private:
     // After a display-mode change: new rectangles, a new manager.
     bool Rebuild();
+    // The overlay is placed in screen pixels; a rectangle counts from the
+    // virtual screen's corner.
+    RECT ScreenRect(const ViewRect& r) const;
 };

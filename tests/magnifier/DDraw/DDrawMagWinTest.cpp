@@ -1,5 +1,5 @@
 // The DirectDraw back end on Wine's DirectDraw through the recording wrapper:
-// dropped and retried frames, display-mode changes, pause and resume that
+// skipped and retried frames, display-mode changes, screen placement, pause and resume that
 // fail, and the start-up question when no overlay can be had.
 #include <gtest/gtest.h>
 
@@ -43,22 +43,27 @@ protected:
     RenderRequest request_{};
 };
 
-TEST_F(DDrawMagWinTest, FailedFramesAreRetriedAModeChangeRebuildsAndOnlyAFailedRebuildEnds) {
+TEST_F(DDrawMagWinTest, FailedFramesAreSkippedAndRetriedAndAModeChangeRebuilds) {
     EXPECT_TRUE(Manager().visible_);
     int mark = dd_.Mark();
     EXPECT_TRUE(magwin_->Render(request_));
     EXPECT_TRUE(DrawnFrom(mark));
     EXPECT_EQ(-1, dd_.Find("CreateSurface primary", mark)) << "resized without a new size";
 
-    // A resize that fails part-way drops the frame; the next one rebuilds.
+    // A resize that fails part-way skips the frame; the next one rebuilds.
     request_.source.width -= 32;
     dd_.FailOnce("CreateSurface backup", DDERR_OUTOFVIDEOMEMORY);
-    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_FALSE(magwin_->Render(request_));
     EXPECT_FALSE(Manager().HasSurfaces());
     mark = dd_.Mark();
     EXPECT_TRUE(magwin_->Render(request_));
     EXPECT_EQ(request_.source.width, Manager().width_);
     EXPECT_TRUE(DrawnFrom(mark));
+    // Lost surfaces that can be neither restored nor rebuilt: skipped too.
+    dd_.FailOnce("IsLost primary", DDERR_SURFACELOST);
+    dd_.FailOnce("RestoreAllSurfaces", DDERR_GENERIC);
+    dd_.FailOnce("CreateSurface primary", DDERR_GENERIC);
+    EXPECT_FALSE(magwin_->Render(request_));
 
     // The bare code, and the same code carried by an exception.
     for (const char* call : {"TestCooperativeLevel", "BltFast backup"}) {
@@ -75,9 +80,37 @@ TEST_F(DDrawMagWinTest, FailedFramesAreRetriedAModeChangeRebuildsAndOnlyAFailedR
         EXPECT_TRUE(DrawnFrom(mark));
     }
 
+    // A rebuild that fails fails the frame; the next frame builds anew.
     dd_.FailOnce("TestCooperativeLevel", DDERR_WRONGMODE);
     dd_.FailOnce("DirectDrawCreateEx", DDERR_NODIRECTDRAWHW);
     EXPECT_FALSE(magwin_->Render(request_));
+    EXPECT_EQ(nullptr, OverlayManager::Current());
+    mark = dd_.Mark();
+    EXPECT_TRUE(magwin_->Render(request_));
+    EXPECT_TRUE(DrawnFrom(mark));
+}
+
+// A virtual screen that begins left of the primary one: the overlay is placed
+// and the frame captured in screen pixels, the rectangles' origin added.
+class ShiftedDDrawMagWin : public DDrawMagWin {
+public:
+    using DDrawMagWin::DDrawMagWin;
+    POINT VirtualOrigin() const override { return {-1280, 0}; }
+};
+
+TEST_F(DDrawTest, TheOverlayIsPlacedAndCapturedInScreenPixels) {
+    SKIP_WITHOUT_DIRECTDRAW();
+    PatternWindow pattern;  // at screen (0, 0), virtual-screen (1280, 0)
+    Hook::EventDispatcher hub;
+    ShiftedDDrawMagWin magwin(&hub);
+    RenderRequest request{{1280, 0, PatternWindow::kWidth, PatternWindow::kHeight}, {1600, 300, 320, 128}, {0, 0}};
+    ASSERT_TRUE(magwin.Render(request));
+    OverlayManager& m = *OverlayManager::Current();
+    EXPECT_EQ(320, m.overlayPosition_.left);
+    EXPECT_EQ(640, m.overlayPosition_.right);
+    EXPECT_EQ(300, m.overlayPosition_.top);
+    SurfaceBits copy(*m.backupRGBSurface_);
+    EXPECT_EQ(RawColour(RGB(255, 0, 0)), copy.At(20, 50));
 }
 
 TEST_F(DDrawMagWinTest, PauseAndResumeKeepOverlayFailuresToThemselvesAndAPausedFrameStaysHidden) {
