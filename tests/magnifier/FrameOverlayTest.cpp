@@ -50,6 +50,7 @@ protected:
         RenderRequest request{source, {0, 0, 800, 600}, {0, 0}};
         magwin_.DrawOverlays(request, dib.dc());
         EXPECT_EQ(p.x, request.cursor.x);
+        EXPECT_EQ(p.y, request.cursor.y);
     }
 
     static HWND window_;

@@ -81,7 +81,7 @@ inline DWORD RawColour(COLORREF c) {
 }
 
 // Topmost in the top-left corner of the screen: red on the left half of the
-// pattern, white on the right.
+// pattern, white on the right; the pointer, with its image and ring, away.
 class PatternWindow {
 public:
     static constexpr int kWidth = 160;
@@ -89,6 +89,7 @@ public:
     PatternWindow() {
         Half(L"KOVAXTestRed", RGB(255, 0, 0), 0);
         Half(L"KOVAXTestWhite", RGB(255, 255, 255), kWidth / 2);
+        PointerAt(1000, 900);
         PumpFor(300);
     }
     ~PatternWindow() {

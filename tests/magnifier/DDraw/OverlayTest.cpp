@@ -46,7 +46,6 @@ protected:
 
 TEST_F(OverlayManagerTest, FramesAreCapturedDrawnOnInvertedConvertedAndReadBackAfterTheFlip) {
     PatternWindow pattern;
-    PointerAt(1000, 900);  // the pointer's image stays out of the frame
     LoadSettings(reg_, {{L"ShowCPUUsage_", 1}});
     const int w = PatternWindow::kWidth, h = PatternWindow::kHeight;
     const bool rgb565 = ScreenDepth() == 16;
