@@ -324,11 +324,6 @@ namespace Hook {
 
 namespace {
 
-template <class F>
-F Bind(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // GetGUIThreadInfo of a thread; a thread that just ended, or any other
 // failure, leaves it false.
 bool ThreadInfo(DWORD thread, GUITHREADINFO& info) {
@@ -342,10 +337,10 @@ bool ThreadInfo(DWORD thread, GUITHREADINFO& info) {
 bool EventDispatcher::LoadHookLibrary() {
     hookModule_ = LoadProgramLibrary(L"KVHook.dll");
     if (!hookModule_) return false;
-    installHooks_ = Bind<KVInstallHooks>(hookModule_, "InstallHooks");
-    uninstallHooks_ = Bind<KVUninstallHooks>(hookModule_, "UninstallHooks");
-    hookMouse_ = Bind<KVHookMouse>(hookModule_, "HookMouse");
-    unhookMouse_ = Bind<KVUnhookMouse>(hookModule_, "UnhookMouse");
+    installHooks_ = ModuleExport<KVInstallHooks>(hookModule_, "InstallHooks");
+    uninstallHooks_ = ModuleExport<KVUninstallHooks>(hookModule_, "UninstallHooks");
+    hookMouse_ = ModuleExport<KVHookMouse>(hookModule_, "HookMouse");
+    unhookMouse_ = ModuleExport<KVUnhookMouse>(hookModule_, "UnhookMouse");
     if (!installHooks_ || !uninstallHooks_ || !hookMouse_ || !unhookMouse_) {
         // Nothing was installed: unbinding only frees the library.
         uninstallHooks_ = nullptr;

@@ -10,3 +10,9 @@ std::wstring ProgramFolderFile(const wchar_t* fileName);
 
 // LoadLibraryW of fileName from the program's folder; null when absent.
 HMODULE LoadProgramLibrary(const wchar_t* fileName);
+
+// The function that module exports under name, as F; null when absent.
+template <class F>
+F ModuleExport(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}

@@ -28,11 +28,9 @@ MagWin::MagWin(Hook::EventDispatcher* hub) : hub_(hub) {
 
     panelModule_ = LoadProgramLibrary(L"kvgui.dll");
     if (panelModule_) {
-        panelInit_ = reinterpret_cast<PanelInit>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Init")));
-        panelUninit_ =
-            reinterpret_cast<PanelUninit>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Uninit")));
-        panelUpdate_ =
-            reinterpret_cast<PanelUpdate>(reinterpret_cast<void*>(GetProcAddress(panelModule_, "kvgui_Update")));
+        panelInit_ = ModuleExport<PanelInit>(panelModule_, "kvgui_Init");
+        panelUninit_ = ModuleExport<PanelUninit>(panelModule_, "kvgui_Uninit");
+        panelUpdate_ = ModuleExport<PanelUpdate>(panelModule_, "kvgui_Update");
     }
     command_ = new CMagCommand(this);
 }

@@ -20,23 +20,18 @@ namespace {
 
 // ---- the stand-in's test controls ---------------------------------------------
 
-template <class F>
-F Export(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // Loaded by the same full path the hub uses, so both share one module and it
 // stays loaded between the hub's binds.
 struct FakeHook {
     FakeHook() {
         HMODULE m = LoadLibraryW(ProgramFolderFile(L"KVHook.dll").c_str());
         if (!m) return;
-        setFailStep = Export<void (*)(int)>(m, "FakeHook_SetFailStep");
-        target = Export<HWND (*)()>(m, "FakeHook_Target");
-        message = Export<UINT (*)(int)>(m, "FakeHook_Message");
-        uninstalls = Export<int (*)()>(m, "FakeHook_Uninstalls");
-        unhooks = Export<int (*)()>(m, "FakeHook_Unhooks");
-        mouse = Export<bool (*)(UINT, const MSLLHOOKSTRUCT*)>(m, "FakeHook_Mouse");
+        setFailStep = ModuleExport<void (*)(int)>(m, "FakeHook_SetFailStep");
+        target = ModuleExport<HWND (*)()>(m, "FakeHook_Target");
+        message = ModuleExport<UINT (*)(int)>(m, "FakeHook_Message");
+        uninstalls = ModuleExport<int (*)()>(m, "FakeHook_Uninstalls");
+        unhooks = ModuleExport<int (*)()>(m, "FakeHook_Unhooks");
+        mouse = ModuleExport<bool (*)(UINT, const MSLLHOOKSTRUCT*)>(m, "FakeHook_Mouse");
     }
     bool Ready() const { return setFailStep && target && message && uninstalls && unhooks && mouse; }
 

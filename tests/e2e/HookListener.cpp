@@ -5,13 +5,6 @@
 
 const wchar_t HookListener::kClass[] = L"KOVAXTestHookListener";
 
-namespace {
-template <class F>
-F Export(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-}  // namespace
-
 HookListener::HookListener() {
     const wchar_t* names[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd", L"Message.DestroyWnd"};
     for (int i = 0; i < 4; ++i) messages_[i] = RegisterWindowMessageW(names[i]);
@@ -32,13 +25,13 @@ HookListener::~HookListener() {
 }
 
 bool HookListener::Install() {
-    auto install = library_ ? Export<KVInstallHooks>(library_, "InstallHooks") : nullptr;
+    auto install = library_ ? ModuleExport<KVInstallHooks>(library_, "InstallHooks") : nullptr;
     bound_ = install && window_ && install(window_, messages_[0], messages_[1], messages_[2], messages_[3]) != 0;
     return bound_;
 }
 
 int HookListener::Uninstall() {
-    auto uninstall = library_ ? Export<KVUninstallHooks>(library_, "UninstallHooks") : nullptr;
+    auto uninstall = library_ ? ModuleExport<KVUninstallHooks>(library_, "UninstallHooks") : nullptr;
     int result = uninstall ? uninstall(window_) : 0;
     if (result) bound_ = false;
     return result;
