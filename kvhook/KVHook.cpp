@@ -26,9 +26,7 @@ struct Slot {
     volatile UINT messages[4];  // set focus, activate, create, destroy
 };
 
-Slot g_slots[kSlotCount] __attribute__((section(".kvshare"), shared)) = {
-    {0, nullptr, {0, 0, 0, 0}}, {0, nullptr, {0, 0, 0, 0}}, {0, nullptr, {0, 0, 0, 0}}, {0, nullptr, {0, 0, 0, 0}},
-    {0, nullptr, {0, 0, 0, 0}}, {0, nullptr, {0, 0, 0, 0}}, {0, nullptr, {0, 0, 0, 0}}, {0, nullptr, {0, 0, 0, 0}}};
+Slot g_slots[kSlotCount] __attribute__((section(".kvshare"), shared)) = {};
 
 // This process's own binding.
 HINSTANCE g_module = nullptr;
