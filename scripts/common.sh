@@ -60,6 +60,12 @@ kv_wine_env() {
     export WINEARCH=win64
 }
 
+# Ends the Wine server of the prefix of kv_wine_env, and every program it runs.
+kv_stop_wineserver() {
+    "$KV_WINESERVER" -k 2>/dev/null || true
+    "$KV_WINESERVER" -w 2>/dev/null || true
+}
+
 # Creates the private prefix on first use: a virtual desktop (windows hide and
 # close at once and low-level hooks see SendInput keys) and Wine's own fonts.
 kv_ensure_prefix() {
@@ -79,8 +85,7 @@ kv_ensure_prefix() {
         mkdir -p "$prefix/drive_c/windows/Fonts"
         cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
         # The desktop setting applies only to a new server.
-        "$KV_WINESERVER" -k 2>/dev/null || true
-        "$KV_WINESERVER" -w 2>/dev/null || true
+        kv_stop_wineserver
         touch "$prefix/.kv-ready"
     ) 9>"$prefix.lock"
 }
@@ -152,9 +157,6 @@ kv_begin_wine_session() {
 }
 
 kv_end_wine_session() {
-    if [ -n "${WINEPREFIX:-}" ]; then
-        "$KV_WINESERVER" -k 2>/dev/null || true
-        "$KV_WINESERVER" -w 2>/dev/null || true
-    fi
+    [ -z "${WINEPREFIX:-}" ] || kv_stop_wineserver
     kv_stop_xvfb
 }

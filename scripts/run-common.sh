@@ -38,8 +38,7 @@ kv_begin_run() {
     fi
     kv_ensure_prefix "$prefix" 8>&-
     kv_wine_env "$prefix"
-    "$KV_WINESERVER" -k 2>/dev/null || true  # left by a run that was killed
-    "$KV_WINESERVER" -w 2>/dev/null || true
+    kv_stop_wineserver  # left by a run that was killed
     # The registry file is current now that no server runs: switch the
     # desktop only when it differs.
     local desktop=off have=off
@@ -50,8 +49,7 @@ kv_begin_run() {
         echo "cannot switch the Wine desktop $desktop in $prefix" >&2
         exit 1
     fi
-    "$KV_WINESERVER" -k 2>/dev/null || true
-    "$KV_WINESERVER" -w 2>/dev/null || true
+    kv_stop_wineserver
 }
 
 # kv_settings_unless_set NAME VALUE...: stores each DWORD setting under
@@ -146,9 +144,5 @@ kv_stop_magnifier() {
 kv_end_run() {
     trap '' INT TERM HUP
     kv_stop_magnifier
-    if [ -n "${WINEPREFIX:-}" ]; then
-        "$KV_WINESERVER" -k 2>/dev/null || true
-        "$KV_WINESERVER" -w 2>/dev/null || true
-    fi
-    kv_stop_xvfb
+    kv_end_wine_session
 }
