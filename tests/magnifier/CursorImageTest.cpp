@@ -16,46 +16,18 @@
 
 namespace {
 
-// A white captured image of size x size pixels to draw overlays into.
-class WhiteImage {
-public:
-    explicit WhiteImage(int size) : size_(size) {
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateTopDownDib(dc_, size, size, &bits_);
-        old_ = SelectObject(dc_, bitmap_);
-        RECT all{0, 0, size, size};
-        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    ~WhiteImage() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    WhiteImage(const WhiteImage&) = delete;
-    WhiteImage& operator=(const WhiteImage&) = delete;
-
-    HDC Dc() const { return dc_; }
-    // The smallest rectangle holding every pixel that is no longer white.
-    RECT Drawn() const {
-        GdiFlush();
-        RECT r{size_, size_, 0, 0};
-        for (int y = 0; y < size_; ++y) {
-            for (int x = 0; x < size_; ++x) {
-                if ((bits_[y * size_ + x] & 0xFFFFFF) == 0xFFFFFF) continue;
-                r = {std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
-                     std::max<LONG>(r.bottom, y + 1)};
-            }
+// The smallest rectangle holding every pixel of image that is no longer white.
+RECT Drawn(const Dib& image) {
+    RECT r{image.Width(), image.Height(), 0, 0};
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            if (image.At(x, y) == RGB(255, 255, 255)) continue;
+            r = {std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
+                 std::max<LONG>(r.bottom, y + 1)};
         }
-        return r;
     }
-
-private:
-    int size_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    DWORD* bits_ = nullptr;
-};
+    return r;
+}
 
 TEST(CursorImage, CopiesTheCursorAndPlacesItByItsHotspot) {
     CursorImage image;
@@ -84,14 +56,14 @@ TEST(CursorImage, CopiesTheCursorAndPlacesItByItsHotspot) {
 TEST(CursorImage, EachFrameRecordsThePointerPosition) {
     Hook::EventDispatcher hub;
     StandInMagWin magwin(&hub);
-    WhiteImage image(200);
+    Dib image(200, 200);
 
     SetCursorPos(321, 234);
     CURSORINFO info = {};
     info.cbSize = sizeof(info);
     ASSERT_TRUE(GetCursorInfo(&info));
     RenderRequest request{{200, 100, 200, 200}, {0, 0, 400, 400}, {0, 0}};
-    magwin.DrawOverlays(request, image.Dc());
+    magwin.DrawOverlays(request, image.dc());
     EXPECT_EQ(info.ptScreenPos.x, request.cursor.x);
     EXPECT_EQ(info.ptScreenPos.y, request.cursor.y);
 
@@ -119,13 +91,13 @@ TEST(CursorImage, ThePointerIsPlacedByTheFramesOwnSourceAndTheVirtualOrigin) {
     SetCursorPos(321, 234);
     PumpFor(100);
     SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
-    WhiteImage image(200);
+    Dib image(200, 200);
     RenderRequest request{{300, 200, 200, 200}, {0, 0, 400, 400}, {0, 0}};
-    magwin.DrawOverlays(request, image.Dc());
+    magwin.DrawOverlays(request, image.dc());
     DestroyWindow(under);
     // The pointer at screen (321, 234) is at (121, 84) of an image that
     // begins at screen (200, 150); the cursor's hotspot lies on that spot.
-    RECT drawn = image.Drawn();
+    RECT drawn = Drawn(image);
     ASSERT_LT(drawn.left, drawn.right) << "no pointer in the frame";
     EXPECT_TRUE(drawn.left <= 121 && 121 < drawn.right && drawn.top <= 84 && 84 < drawn.bottom)
         << drawn.left << "," << drawn.top << " - " << drawn.right << "," << drawn.bottom;
