@@ -696,10 +696,7 @@ TEST_F(HubLoop, TheKeyboardHookIsGoneOnceTheLoopEnds) {
     LoopScript script;
     script.Post([&] {
         TypeKey(VK_F24);
-        WaitUntil([&] {
-            Pump();
-            return keys > 0;
-        });
+        PumpUntil([&] { return keys > 0; });
         EndLoop(hub);
     });
     ASSERT_TRUE(RunLoop(hub));

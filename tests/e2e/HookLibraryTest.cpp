@@ -8,7 +8,6 @@
 #include "core/ModulePath.h"
 #include "tests/e2e/HookListener.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/HubLoop.h"
 #include "tests/support/MessagePump.h"
 
 namespace {
@@ -44,17 +43,8 @@ private:
 
 // A window of this thread: its creation goes through every bound hook.
 HWND NewWindow() {
-    HWND w = CreateWindowExW(0, L"STATIC", L"created", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    Pump();
-    return w;
-}
-
-bool Reported(const HookListener& listener, HWND window) {
-    return WaitUntil([&] {
-        Pump();
-        return listener.SawCreated(window);
-    });
+    return CreateWindowExW(0, L"STATIC", L"created", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 TEST(HookLibrary, TwoBoundProcessesEachGetTheReportsAndUnbindOnlyThemselves) {
@@ -64,13 +54,13 @@ TEST(HookLibrary, TwoBoundProcessesEachGetTheReportsAndUnbindOnlyThemselves) {
     ASSERT_EQ(1, second.Ask(HookListener::kAskBound)) << "the second process could not bind";
 
     HWND before = NewWindow();
-    EXPECT_TRUE(Reported(first, before)) << "the first was cut off when the second bound";
+    EXPECT_TRUE(PumpUntil([&] { return first.SawCreated(before); })) << "the first was cut off when the second bound";
     EXPECT_TRUE(
-        WaitUntil([&] { return second.Ask(HookListener::kAskSawCreated, reinterpret_cast<WPARAM>(before)) == 1; }));
+        PumpUntil([&] { return second.Ask(HookListener::kAskSawCreated, reinterpret_cast<WPARAM>(before)) == 1; }));
 
     EXPECT_EQ(1, second.Ask(HookListener::kAskUninstall));
     HWND after = NewWindow();
-    EXPECT_TRUE(Reported(first, after)) << "the second's unbinding cut the first off";
+    EXPECT_TRUE(PumpUntil([&] { return first.SawCreated(after); })) << "the second's unbinding cut the first off";
     EXPECT_EQ(1, first.Uninstall()) << "the first must still be able to unbind its own hooks";
 
     DestroyWindow(before);

@@ -22,7 +22,6 @@ public:
     bool Install();
     int Uninstall();
     bool SawCreated(HWND window) const { return created_.count(window) != 0; }
-    HWND Window() const { return window_; }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
