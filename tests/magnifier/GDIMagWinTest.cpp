@@ -316,22 +316,6 @@ TEST_F(GDIMagWinTest, TheRaiseCheckRearmsItselfOnlyWhileOpen) {
     EXPECT_FALSE(HasKindFour(hub));
 }
 
-TEST_F(GDIMagWinTest, StrayCloseAndSystemCommandsLeaveTheOutputUp) {
-    Configure(0, 1);
-    PointerAt(1270, 1014);
-    Hook::EventDispatcher hub;
-    GDIMagWin magwin(&hub);
-    MagTracker tracker(&hub, &magwin);
-    ASSERT_TRUE(magwin.Start(&tracker));
-    HWND window = magwin.GetWindowHandle();
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    for (WPARAM command : {SC_CLOSE, SC_MINIMIZE}) PostMessageW(window, WM_SYSCOMMAND, command, 0);
-    PumpFor(100);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_FALSE(IsIconic(window));
-    EXPECT_TRUE(magwin.Stop());
-}
-
 // Runs only on a display started at 8 bits per pixel.
 TEST_F(GDIMagWinLowColour, RefusedOnAnEightBitDisplay) {
     int depth = ScreenDepth();
@@ -443,6 +427,20 @@ struct OpenedOutput {
     MagTracker tracker;
     bool opened = false;
 };
+
+TEST_F(GDIMagWinTest, StrayCloseAndSystemCommandsLeaveTheOutputUp) {
+    Configure(0, 1);
+    PointerAt(1270, 1014);
+    OpenedOutput<GDIMagWin> output;
+    ASSERT_TRUE(output.opened);
+    HWND window = output.magwin.GetWindowHandle();
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    for (WPARAM command : {SC_CLOSE, SC_MINIMIZE}) PostMessageW(window, WM_SYSCOMMAND, command, 0);
+    PumpFor(100);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_TRUE(output.magwin.Stop());
+}
 
 // Queues frames one after another until done() holds; false after ms.
 template <class Done>
