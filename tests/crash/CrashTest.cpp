@@ -29,21 +29,25 @@ protected:
         marker_ = Folder() + L"crash-marker-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
         DeleteFileW(marker_.c_str());
         key_ = L"Software\\KOVAX-Tests\\crash-" + std::to_wstring(GetCurrentProcessId());
-        HKEY k = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\Software\\KOVAX").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                        &k, nullptr);
-        DWORD zero = 0, one = 1;
-        RegSetValueExW(k, L"FullScreen", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
-        RegSetValueExW(k, L"MagwinSticky", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-        RegSetValueExW(k, L"HideSysCursor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+        SetDword(L"", L"FullScreen", 0);
+        SetDword(L"", L"MagwinSticky", 1);
+        SetDword(L"", L"HideSysCursor", 1);
         // The window output, and never the question of a failed overlay.
-        RegSetValueExW(k, L"HardwareAccelerate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
-        RegCloseKey(k);
+        SetDword(L"", L"HardwareAccelerate", 0);
     }
     void TearDown() override {
         DeleteFileW(marker_.c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
+    }
+
+    // A setting in the probe's registry, under its KOVAX key.
+    void SetDword(const std::wstring& subKey, const wchar_t* name, DWORD value) {
+        HKEY k = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\Software\\KOVAX" + subKey).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &k, nullptr);
+        RegSetValueExW(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        RegCloseKey(k);
     }
 
     // Starts the probe; returns its process handle.
@@ -58,8 +62,8 @@ protected:
         return pi.hProcess;
     }
 
-    DWORD RunToEnd(const wchar_t* mode) {
-        HANDLE process = Start(mode);
+    // Waits for the probe to end, and closes its handle; its exit code.
+    DWORD End(HANDLE process) {
         if (!process) return 0xFFFFFFFF;
         DWORD code = 0xFFFFFFFF;
         if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) {
@@ -70,6 +74,7 @@ protected:
         CloseHandle(process);
         return code;
     }
+    DWORD RunToEnd(const wchar_t* mode) { return End(Start(mode)); }
 
     std::string Marker() {
         std::ifstream in(std::string(marker_.begin(), marker_.end()), std::ios::binary);
@@ -109,12 +114,7 @@ TEST_F(CrashRun, FramesThatKeepFailingEndTheProgramLikeAFatalStop) {
     // Without the pointer's ring: Wine's GDI+ crashes inside itself once the
     // process is out of GDI objects ("expect a crash"), where the real one
     // reports a failure; the frame's own failures are what this is about.
-    HKEY k = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\Software\\KOVAX\\HilightCursor").c_str(), 0, nullptr, 0, KEY_WRITE,
-                    nullptr, &k, nullptr);
-    DWORD off = 0;
-    RegSetValueExW(k, L"Show", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), 4);
-    RegCloseKey(k);
+    SetDword(L"\\HilightCursor", L"Show", 0);
     EXPECT_EQ(1u, RunToEnd(L"frames"));
     EXPECT_NE(std::string::npos, Marker().find("after")) << Marker();
 }
@@ -132,11 +132,7 @@ TEST_F(CrashRun, NullWindowStopRestoresTheCursorsBeforeItsMessage) {
     EXPECT_NE(nullptr, box) << "no message box";
     EXPECT_NE(std::string::npos, Marker().find("after")) << "cursors still replaced under the box: " << Marker();
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
-    if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) TerminateProcess(process, 99);
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    EXPECT_EQ(1u, code);
+    EXPECT_EQ(1u, End(process));
 }
 
 TEST_F(CrashRun, StartAfterAKilledRunReloadsTheCursors) {

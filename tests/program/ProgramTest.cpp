@@ -64,6 +64,19 @@ protected:
         return WaitForProcessWindow(HWND_MESSAGE, L"KOVAXMsgWindowClass", L"KOVAX Worker", process_.dwProcessId,
                                     15000);
     }
+    // Its output window "KOVAX", once it is up.
+    HWND Output(DWORD timeoutMs = 5000) const {
+        return WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, timeoutMs);
+    }
+    // Ends it as Alt+Delete does, through its worker window; its exit code
+    // (STILL_ACTIVE, 259, when it has not ended within 15 s).
+    DWORD EndThrough(HWND worker) {
+        PostMessageW(worker, WM_DESTROY, 0, 0);
+        WaitForSingleObject(process_.hProcess, 15000);
+        DWORD code = 12345;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
     PROCESS_INFORMATION process_ = {};
 };
 
@@ -107,7 +120,7 @@ TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
 
     HWND worker = Worker();
     ASSERT_NE(nullptr, worker) << "no message-only window \"KOVAX Worker\"";
-    HWND output = WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
+    HWND output = Output();
     ASSERT_NE(nullptr, output) << "no output window";
     EXPECT_TRUE(IsWindowVisible(output));
     RECT r{};
@@ -116,11 +129,7 @@ TEST_F(ProgramRun, StartsShowsItsWindowsAndEndsWithCodeZeroOnDestroy) {
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 4, r.bottom - r.top);
 
     Sleep(500);  // let it tick and draw a few frames
-    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000)) << "did not shut down";
-    DWORD code = 12345;
-    GetExitCodeProcess(process_.hProcess, &code);
-    EXPECT_EQ(0u, code);
+    EXPECT_EQ(0u, EndThrough(worker));
     EXPECT_FALSE(IsWindow(output));
 }
 
@@ -130,7 +139,7 @@ TEST_F(ProgramRun, HostileMessagesToItsWindowsNeitherCrashNorEndIt) {
     ASSERT_TRUE(Launch());
     HWND worker = Worker();
     ASSERT_NE(nullptr, worker);
-    HWND output = WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 5000);
+    HWND output = Output();
     ASSERT_NE(nullptr, output);
     const LPARAM junk[] = {0x1234, -1, 0};
     for (HWND target : {worker, output}) {
@@ -148,11 +157,7 @@ TEST_F(ProgramRun, HostileMessagesToItsWindowsNeitherCrashNorEndIt) {
 
     // Handled in the order posted: the program must still be there to end
     // cleanly on the destroy that follows them.
-    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
-    DWORD code = 12345;
-    GetExitCodeProcess(process_.hProcess, &code);
-    EXPECT_EQ(0u, code);
+    EXPECT_EQ(0u, EndThrough(worker));
 }
 
 // Started from another folder that holds DLLs of its libraries' names: only
@@ -184,11 +189,7 @@ TEST_F(ProgramRun, ZeroFrameRateStillShutsDownCleanly) {
     ASSERT_TRUE(Launch());
     HWND worker = Worker();
     ASSERT_NE(nullptr, worker);
-    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
-    DWORD code = 12345;
-    GetExitCodeProcess(process_.hProcess, &code);
-    EXPECT_EQ(0u, code);
+    EXPECT_EQ(0u, EndThrough(worker));
 }
 
 // The real program with the real control panel (LC_ALL is English here).
@@ -226,12 +227,8 @@ TEST_F(ProgramRun, RunsTheOverlayOutputAndEndsWithCodeZeroOnDestroy) {
     ASSERT_NE(nullptr, worker);
     Sleep(1000);  // frames
     EXPECT_EQ(nullptr, WaitForProcessWindow(nullptr, L"#32770", L"KOVAX", process_.dwProcessId, 100)) << "asked";
-    EXPECT_EQ(nullptr, WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, 100));
-    ASSERT_TRUE(PostMessageW(worker, WM_DESTROY, 0, 0));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
-    DWORD code = 12345;
-    GetExitCodeProcess(process_.hProcess, &code);
-    EXPECT_EQ(0u, code);
+    EXPECT_EQ(nullptr, Output(100));
+    EXPECT_EQ(0u, EndThrough(worker));
 }
 
 }  // namespace
