@@ -108,11 +108,5 @@ bool DDrawMagWin::Render(RenderRequest& request) {
 }
 
 bool DDrawMagWin::Rebuild() {
-    if (!ComputeInitialRects(true)) return false;
-    try {
-        OverlayManager::Destroy();
-        return OverlayManager::Create();
-    } catch (...) {
-        return false;
-    }
+    return ComputeInitialRects(true) && OverlayManager::Create();
 }

@@ -31,8 +31,9 @@ public:
         Guard& operator=(const Guard&) = delete;
     };
 
-    // Builds the current manager and tests an overlay; true when both work.
-    // A manager that fails its test is destroyed at once.
+    // Replaces the current manager by a new one and tests an overlay; true
+    // when both work. A manager that fails its test is destroyed at once.
+    // Never throws.
     static bool Create();
     static void Destroy();
     static OverlayManager* Current();
