@@ -102,12 +102,7 @@ DDSURFACEDESC2 Description(DWORD flags, DWORD caps) {
 
 }  // namespace
 
-OverlayManager::Guard::Guard() {
-    EnterCriticalSection(&ManagerLock());
-}
-OverlayManager::Guard::~Guard() {
-    LeaveCriticalSection(&ManagerLock());
-}
+OverlayManager::Guard::Guard() : ScopedLock(ManagerLock()) {}
 
 bool OverlayManager::Create() {
     Guard guard;

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "core/ScopedLock.h"
 #include "magnifier/DDraw/DisplayDevice.h"
 #include "magnifier/DDraw/PixelFormat.h"
 
@@ -23,12 +24,9 @@ struct RenderRequest;
 class OverlayManager {
 public:
     // Serialises the threads that use the current manager. Recursive.
-    class Guard {
+    class Guard : ScopedLock {
     public:
         Guard();
-        ~Guard();
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
     };
 
     // Replaces the current manager by a new one and tests an overlay; true
