@@ -129,10 +129,8 @@ OverlayManager* OverlayManager::Current() {
 
 OverlayManager::OverlayManager() {
     DirectX::SwitchOffDesktopComposition();
-    overlayPosition_ = {};
     ThrowIfFailed("DirectDrawCreateEx(0, (void**)&directDraw_, IID_IDirectDraw7, 0)",
                   DirectX::g_createDevice(&directDraw_), __LINE__);
-    caps_ = {};
     caps_.dwSize = sizeof(caps_);
     ThrowIfFailed("directDraw_->GetCaps(&caps_, 0)", directDraw_->GetCaps(&caps_, nullptr), __LINE__);
 }
