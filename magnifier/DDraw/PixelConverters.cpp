@@ -166,36 +166,16 @@ void ConvertByTable(DWORD* dst, LONG dstPitch, const void* src, int width, int h
 
 }  // namespace
 
-void Rgb32ToYuy2(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByArithmetic<Source::Rgb32, Order::Yuy2>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb32ToUyvy(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByArithmetic<Source::Rgb32, Order::Uyvy>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb565ToYuy2(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByArithmetic<Source::Rgb565, Order::Yuy2>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb565ToUyvy(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByArithmetic<Source::Rgb565, Order::Uyvy>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb555ToYuy2(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByArithmetic<Source::Rgb555, Order::Yuy2>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb555ToUyvy(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByArithmetic<Source::Rgb555, Order::Uyvy>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb32ToYuy2Cached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByTable<uint32_t, Order::Yuy2>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb32ToUyvyCached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByTable<uint32_t, Order::Uyvy>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb16ToYuy2Cached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByTable<uint16_t, Order::Yuy2>(dst, dstPitch, src, width, height, srcPitch);
-}
-void Rgb16ToUyvyCached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch) {
-    ConvertByTable<uint16_t, Order::Uyvy>(dst, dstPitch, src, width, height, srcPitch);
-}
+const PixelConverter Rgb32ToYuy2 = ConvertByArithmetic<Source::Rgb32, Order::Yuy2>;
+const PixelConverter Rgb32ToUyvy = ConvertByArithmetic<Source::Rgb32, Order::Uyvy>;
+const PixelConverter Rgb565ToYuy2 = ConvertByArithmetic<Source::Rgb565, Order::Yuy2>;
+const PixelConverter Rgb565ToUyvy = ConvertByArithmetic<Source::Rgb565, Order::Uyvy>;
+const PixelConverter Rgb555ToYuy2 = ConvertByArithmetic<Source::Rgb555, Order::Yuy2>;
+const PixelConverter Rgb555ToUyvy = ConvertByArithmetic<Source::Rgb555, Order::Uyvy>;
+const PixelConverter Rgb32ToYuy2Cached = ConvertByTable<uint32_t, Order::Yuy2>;
+const PixelConverter Rgb32ToUyvyCached = ConvertByTable<uint32_t, Order::Uyvy>;
+const PixelConverter Rgb16ToYuy2Cached = ConvertByTable<uint16_t, Order::Yuy2>;
+const PixelConverter Rgb16ToUyvyCached = ConvertByTable<uint16_t, Order::Uyvy>;
 
 PixelConverter SelectConverter(int displayFormat, int overlayFormat, bool useTable) {
     if (overlayFormat != kFormatYuy2 && overlayFormat != kFormatUyvy) return nullptr;

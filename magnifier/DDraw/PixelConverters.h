@@ -9,19 +9,19 @@
 using PixelConverter = void (*)(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
 
 // By arithmetic.
-void Rgb32ToYuy2(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb32ToUyvy(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb565ToYuy2(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb565ToUyvy(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb555ToYuy2(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb555ToUyvy(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
+extern const PixelConverter Rgb32ToYuy2;
+extern const PixelConverter Rgb32ToUyvy;
+extern const PixelConverter Rgb565ToYuy2;
+extern const PixelConverter Rgb565ToUyvy;
+extern const PixelConverter Rgb555ToYuy2;
+extern const PixelConverter Rgb555ToUyvy;
 
 // Through the YuvLookupTable of the source's format; nothing is written when
 // there is no table of a matching pixel size.
-void Rgb32ToYuy2Cached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb32ToUyvyCached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb16ToYuy2Cached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
-void Rgb16ToUyvyCached(DWORD* dst, LONG dstPitch, const void* src, int width, int height, LONG srcPitch);
+extern const PixelConverter Rgb32ToYuy2Cached;
+extern const PixelConverter Rgb32ToUyvyCached;
+extern const PixelConverter Rgb16ToYuy2Cached;
+extern const PixelConverter Rgb16ToUyvyCached;
 
 // The converter for a display format and an overlay format (OverlayPixelFormat
 // indices); null when there is nothing to convert. The table is used only
