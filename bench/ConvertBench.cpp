@@ -14,6 +14,7 @@
 #include "magnifier/DDraw/PixelConverters.h"
 #include "magnifier/DDraw/PixelFormat.h"
 #include "magnifier/DDraw/YuvLookupTable.h"
+#include "tests/support/Dib.h"
 
 namespace {
 
@@ -24,16 +25,9 @@ struct Size {
 // A desktop: a grey background, two windows with title bars, lines of text.
 std::vector<uint32_t> DesktopFrame(int width, int height) {
     std::vector<uint32_t> frame(static_cast<size_t>(width) * height);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
+    DWORD* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateTopDownDib(dc, width, height, &bits);
     HGDIOBJ old = SelectObject(dc, bitmap);
     auto fill = [dc](int l, int t, int r, int b, COLORREF colour) {
         HBRUSH brush = CreateSolidBrush(colour);
