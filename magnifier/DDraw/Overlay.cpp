@@ -5,6 +5,7 @@
 
 #include "magnifier/DDraw/DirectXException.h"
 #include "magnifier/DDraw/PixelConverters.h"
+#include "magnifier/DDraw/SurfaceLock.h"
 #include "magnifier/DDraw/YuvLookupTable.h"
 #include "magnifier/MagWin.h"
 #include "settings/MagSettings.h"
@@ -17,12 +18,11 @@ OverlayManager* OverlayManager::current_ = nullptr;
 
 namespace {
 
+using DirectX::SurfaceLock;
 using DirectX::ThrowIfFailed;
 
 // ddraw.h of this compiler lacks it.
 constexpr DWORD kOverlayZSendToFront = 0;
-
-constexpr DWORD kLockFlags = DDLOCK_SURFACEMEMORYPTR | DDLOCK_WAIT;
 
 CRITICAL_SECTION& ManagerLock() {
     struct Lock {
@@ -33,33 +33,6 @@ CRITICAL_SECTION& ManagerLock() {
     static Lock lock;
     return lock.cs;
 }
-
-// A locked surface, unlocked on every way out, so that a failure between two
-// locks never leaves one locked. Unlock reports a failing unlock.
-class SurfaceLock {
-public:
-    SurfaceLock(DirectX::Surface& surface, const char* text, int line) : surface_(surface) {
-        desc_.dwSize = sizeof(desc_);
-        ThrowIfFailed(text, surface_.Lock(nullptr, &desc_, kLockFlags, nullptr), line);
-        locked_ = true;
-    }
-    ~SurfaceLock() {
-        if (locked_) surface_.Unlock(nullptr);
-    }
-    SurfaceLock(const SurfaceLock&) = delete;
-    SurfaceLock& operator=(const SurfaceLock&) = delete;
-
-    void Unlock(const char* text, int line) {
-        locked_ = false;
-        ThrowIfFailed(text, surface_.Unlock(nullptr), line);
-    }
-    const DDSURFACEDESC2& desc() const { return desc_; }
-
-private:
-    DirectX::Surface& surface_;
-    DDSURFACEDESC2 desc_{};
-    bool locked_ = false;
-};
 
 // A surface's device context, released on every way out.
 class SurfaceDC {

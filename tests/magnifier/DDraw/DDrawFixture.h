@@ -1,13 +1,14 @@
 #pragma once
 // Shared by the tests of the overlay manager and the DirectDraw back end:
-// settings of their own, Wine's DirectDraw behind the recording wrapper, a
-// scoped surface lock for reading pixels back, and a pattern to capture.
+// settings of their own, Wine's DirectDraw behind the recording wrapper,
+// pixels read back from a locked surface, and a pattern to capture.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "magnifier/DDraw/Overlay.h"
+#include "magnifier/DDraw/SurfaceLock.h"
 #include "magnifier/DDraw/YuvLookupTable.h"
 #include "tests/support/FaultyDirectDraw.h"
 #include "tests/support/MessagePump.h"
@@ -46,33 +47,17 @@ protected:
 #define SKIP_WITHOUT_DIRECTDRAW() \
     if (NoDirectDraw()) GTEST_SKIP() << "no overlay output on a display of " << ScreenDepth() << " bits"
 
-// A surface locked while the object lives.
-class SurfaceBits {
-public:
-    explicit SurfaceBits(DirectX::Surface& surface) : surface_(surface) {
-        desc_.dwSize = sizeof(desc_);
-        ok_ = SUCCEEDED(surface_.Lock(nullptr, &desc_, DDLOCK_SURFACEMEMORYPTR | DDLOCK_WAIT, nullptr));
-    }
-    ~SurfaceBits() {
-        if (ok_) surface_.Unlock(nullptr);
-    }
-    SurfaceBits(const SurfaceBits&) = delete;
-    SurfaceBits& operator=(const SurfaceBits&) = delete;
+using DirectX::SurfaceLock;
 
-    bool ok() const { return ok_; }
-    LONG pitch() const { return desc_.lPitch; }
-    const BYTE* Row(int y) const { return static_cast<const BYTE*>(desc_.lpSurface) + desc_.lPitch * y; }
-    // The colour of a pixel of a 16- or 32-bit surface, top byte left out.
-    DWORD At(int x, int y) const {
-        if (desc_.ddpfPixelFormat.dwRGBBitCount == 16) return reinterpret_cast<const WORD*>(Row(y))[x];
-        return reinterpret_cast<const DWORD*>(Row(y))[x] & 0xFFFFFF;
-    }
-
-private:
-    DirectX::Surface& surface_;
-    DDSURFACEDESC2 desc_{};
-    bool ok_ = false;
-};
+// A row, and the colour of a pixel (top byte left out), of a locked 16- or
+// 32-bit surface.
+inline const BYTE* RowOf(const SurfaceLock& s, int y) {
+    return static_cast<const BYTE*>(s.desc().lpSurface) + s.desc().lPitch * y;
+}
+inline DWORD PixelAt(const SurfaceLock& s, int x, int y) {
+    if (s.desc().ddpfPixelFormat.dwRGBBitCount == 16) return reinterpret_cast<const WORD*>(RowOf(s, y))[x];
+    return reinterpret_cast<const DWORD*>(RowOf(s, y))[x] & 0xFFFFFF;
+}
 
 // A colour as a pixel of the display's format.
 inline DWORD RawColour(COLORREF c) {

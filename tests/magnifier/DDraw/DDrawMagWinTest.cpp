@@ -109,8 +109,8 @@ TEST_F(DDrawTest, TheOverlayIsPlacedAndCapturedInScreenPixels) {
     EXPECT_EQ(320, m.overlayPosition_.left);
     EXPECT_EQ(640, m.overlayPosition_.right);
     EXPECT_EQ(300, m.overlayPosition_.top);
-    SurfaceBits copy(*m.backupRGBSurface_);
-    EXPECT_EQ(RawColour(RGB(255, 0, 0)), copy.At(20, 50));
+    SurfaceLock copy(*m.backupRGBSurface_, "copy", __LINE__);
+    EXPECT_EQ(RawColour(RGB(255, 0, 0)), PixelAt(copy, 20, 50));
 }
 
 TEST_F(DDrawMagWinTest, PauseAndResumeKeepOverlayFailuresToThemselvesAndAPausedFrameStaysHidden) {

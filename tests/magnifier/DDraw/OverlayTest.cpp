@@ -62,33 +62,33 @@ TEST_F(OverlayManagerTest, FramesAreCapturedDrawnOnInvertedConvertedAndReadBackA
             {
                 // The copy: the pattern with the statistics line drawn on it in
                 // blue at (10, 10), inverted when asked.
-                SurfaceBits copy(*m.backupRGBSurface_);
-                ASSERT_TRUE(copy.ok());
+                SurfaceLock copy(*m.backupRGBSurface_, "copy", __LINE__);
                 DWORD flip = invert ? RawColour(RGB(255, 255, 255)) : 0;
-                EXPECT_EQ(RawColour(RGB(255, 0, 0)) ^ flip, copy.At(20, 50));
-                EXPECT_EQ(RawColour(RGB(255, 255, 255)) ^ flip, copy.At(140, 50));
+                EXPECT_EQ(RawColour(RGB(255, 0, 0)) ^ flip, PixelAt(copy, 20, 50));
+                EXPECT_EQ(RawColour(RGB(255, 255, 255)) ^ flip, PixelAt(copy, 140, 50));
                 int blue = 0;
                 for (int y = 10; y < 30; ++y)
-                    for (int x = 10; x < w; ++x) blue += copy.At(x, y) == (RawColour(RGB(0, 0, 255)) ^ flip);
+                    for (int x = 10; x < w; ++x) blue += PixelAt(copy, x, y) == (RawColour(RGB(0, 0, 255)) ^ flip);
                 EXPECT_GT(blue, 20) << "no statistics line";
 
                 // The front after the flip: the copy (but for the unused top
                 // byte), or the copy converted by the converter named here.
-                SurfaceBits front(*m.overlaySurface_);
-                ASSERT_TRUE(front.ok());
+                SurfaceLock front(*m.overlaySurface_, "front", __LINE__);
                 if (overlay == DisplayFormat()) {
                     for (int y = 0; y < h; ++y)
-                        for (int x = 0; x < w; ++x) ASSERT_EQ(copy.At(x, y), front.At(x, y)) << x << "," << y;
+                        for (int x = 0; x < w; ++x)
+                            ASSERT_EQ(PixelAt(copy, x, y), PixelAt(front, x, y)) << x << "," << y;
                     continue;
                 }
                 PixelConverter convert =
                     overlay == "YUY2" ? (rgb565 ? Rgb565ToYuy2 : Rgb32ToYuy2) : (rgb565 ? Rgb565ToUyvy : Rgb32ToUyvy);
                 std::vector<BYTE> expected(static_cast<size_t>(w) * 2 * h);
-                convert(reinterpret_cast<DWORD*>(expected.data()), w * 2, copy.Row(0), w, h, copy.pitch());
-                for (int y = 0; y < h; ++y) ASSERT_EQ(0, std::memcmp(&expected[y * w * 2], front.Row(y), w * 2)) << y;
+                convert(reinterpret_cast<DWORD*>(expected.data()), w * 2, RowOf(copy, 0), w, h, copy.desc().lPitch);
+                for (int y = 0; y < h; ++y)
+                    ASSERT_EQ(0, std::memcmp(&expected[y * w * 2], RowOf(front, y), w * 2)) << y;
                 const BYTE red[4] = {0x52, 0x5A, 0x52, 0xF0};  // YUY2 of an RGB32 red pair
                 if (overlay == "YUY2" && !invert && !rgb565) {
-                    EXPECT_EQ(0, std::memcmp(red, front.Row(50) + 8, 4));
+                    EXPECT_EQ(0, std::memcmp(red, RowOf(front, 50) + 8, 4));
                 }
             }
         }
@@ -170,7 +170,7 @@ TEST_F(OverlayManagerTest, AFailureBetweenTheLocksLeavesNoSurfaceLockedAndReleas
         EXPECT_EQ("overlayBackSurface_->Lock(NULL, &ddsdOverlayBack, DDLOCK_SURFACEMEMORYPTR | DDLOCK_WAIT, 0)",
                   e.expression_);
     }
-    EXPECT_TRUE(SurfaceBits(*m.backupRGBSurface_).ok()) << "the copy was left locked";
+    EXPECT_NO_THROW(SurfaceLock(*m.backupRGBSurface_, "the copy was left locked", __LINE__));
     EXPECT_NO_THROW(DirectX::ThrowIfFailed("a success code", 1, 0));
     try {
         DirectX::ThrowIfFailed(nullptr, E_FAIL, 0);
