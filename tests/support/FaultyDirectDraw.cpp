@@ -22,12 +22,10 @@ HRESULT Record(const std::string& call) {
     return fault ? fault(call) : S_OK;
 }
 
-// Records the call, then fails it or passes it on.
-#define PASS(text, call)                       \
-    {                                          \
-        HRESULT hr = Record(text);             \
-        return hr != S_OK ? hr : inner_->call; \
-    }
+// Records the call, then fails it or passes it on: the body of a method.
+#define PASS(text, call)       \
+    HRESULT hr = Record(text); \
+    return hr != S_OK ? hr : inner_->call
 
 class FaultySurface : public DirectX::Surface {
 public:
@@ -35,8 +33,8 @@ public:
         : inner_(std::move(inner)), role_(std::move(role)) {}
     ~FaultySurface() override { Record("Release " + role_); }
 
-    HRESULT GetPixelFormat(DDPIXELFORMAT* f) override PASS(Op("GetPixelFormat"), GetPixelFormat(f)) HRESULT
-        GetAttachedSurface(DDSCAPS2* caps, std::unique_ptr<DirectX::Surface>* attached) override {
+    HRESULT GetPixelFormat(DDPIXELFORMAT* f) override { PASS(Op("GetPixelFormat"), GetPixelFormat(f)); }
+    HRESULT GetAttachedSurface(DDSCAPS2* caps, std::unique_ptr<DirectX::Surface>* attached) override {
         std::unique_ptr<DirectX::Surface> raw;
         HRESULT hr = Record(Op("GetAttachedSurface"));
         if (hr == S_OK) hr = inner_->GetAttachedSurface(caps, &raw);
@@ -46,24 +44,27 @@ public:
     HRESULT Blt(RECT* to, DirectX::Surface* src, RECT* from, DWORD flags, DDBLTFX* fx) override {
         char fill[24] = "";
         if (flags & DDBLT_COLORFILL) std::snprintf(fill, sizeof(fill), " fill %08lX", fx->dwFillColor);
-        PASS(Op("Blt") + fill, Blt(to, Inner(src), from, flags, fx))
+        PASS(Op("Blt") + fill, Blt(to, Inner(src), from, flags, fx));
     }
-    HRESULT BltFast(DWORD x, DWORD y, DirectX::Surface* src, RECT* from, DWORD flags) override
-        PASS(Op("BltFast"), BltFast(x, y, Inner(src), from, flags)) HRESULT
-        UpdateOverlay(RECT* from, DirectX::Surface* dst, RECT* to, DWORD flags, DDOVERLAYFX* fx) override
+    HRESULT BltFast(DWORD x, DWORD y, DirectX::Surface* src, RECT* from, DWORD flags) override {
+        PASS(Op("BltFast"), BltFast(x, y, Inner(src), from, flags));
+    }
+    HRESULT UpdateOverlay(RECT* from, DirectX::Surface* dst, RECT* to, DWORD flags, DDOVERLAYFX* fx) override {
         PASS(Op("UpdateOverlay") + (flags & DDOVER_SHOW ? " show" : " hide"),
-             UpdateOverlay(from, Inner(dst), to, flags, fx)) HRESULT
-        UpdateOverlayZOrder(DWORD flags, DirectX::Surface* s) override
-        PASS(Op("UpdateOverlayZOrder"), UpdateOverlayZOrder(flags, Inner(s))) HRESULT IsLost() override
-        PASS(Op("IsLost"), IsLost()) HRESULT GetDC(HDC* dc) override PASS(Op("GetDC"), GetDC(dc)) HRESULT
-        ReleaseDC(HDC dc) override PASS(Op("ReleaseDC"), ReleaseDC(dc)) HRESULT
-        Lock(RECT* r, DDSURFACEDESC2* d, DWORD flags, HANDLE e) override PASS(Op("Lock"), Lock(r, d, flags, e)) HRESULT
-        Unlock(RECT* r) override PASS(Op("Unlock"), Unlock(r)) HRESULT Flip(DirectX::Surface* s, DWORD flags) override
-        PASS(Op("Flip"), Flip(Inner(s), flags))
-
-            private : std::string Op(const char* op) const {
-        return std::string(op) + " " + role_;
+             UpdateOverlay(from, Inner(dst), to, flags, fx));
     }
+    HRESULT UpdateOverlayZOrder(DWORD flags, DirectX::Surface* s) override {
+        PASS(Op("UpdateOverlayZOrder"), UpdateOverlayZOrder(flags, Inner(s)));
+    }
+    HRESULT IsLost() override { PASS(Op("IsLost"), IsLost()); }
+    HRESULT GetDC(HDC* dc) override { PASS(Op("GetDC"), GetDC(dc)); }
+    HRESULT ReleaseDC(HDC dc) override { PASS(Op("ReleaseDC"), ReleaseDC(dc)); }
+    HRESULT Lock(RECT* r, DDSURFACEDESC2* d, DWORD flags, HANDLE e) override { PASS(Op("Lock"), Lock(r, d, flags, e)); }
+    HRESULT Unlock(RECT* r) override { PASS(Op("Unlock"), Unlock(r)); }
+    HRESULT Flip(DirectX::Surface* s, DWORD flags) override { PASS(Op("Flip"), Flip(Inner(s), flags)); }
+
+private:
+    std::string Op(const char* op) const { return std::string(op) + " " + role_; }
     static DirectX::Surface* Inner(DirectX::Surface* s) {
         return s ? static_cast<FaultySurface*>(s)->inner_.get() : nullptr;
     }
@@ -76,12 +77,13 @@ class FaultyDevice : public DirectX::Device {
 public:
     explicit FaultyDevice(std::unique_ptr<DirectX::Device> inner) : inner_(std::move(inner)) {}
 
-    HRESULT SetCooperativeLevel(HWND w, DWORD flags) override
-        PASS("SetCooperativeLevel", SetCooperativeLevel(w, flags)) HRESULT GetCaps(DDCAPS* a, DDCAPS* b) override
-        PASS("GetCaps", GetCaps(a, b)) HRESULT TestCooperativeLevel() override
-        PASS("TestCooperativeLevel", TestCooperativeLevel()) HRESULT RestoreAllSurfaces() override
-        PASS("RestoreAllSurfaces", RestoreAllSurfaces()) HRESULT
-        CreateSurface(DDSURFACEDESC2* desc, std::unique_ptr<DirectX::Surface>* surface) override {
+    HRESULT SetCooperativeLevel(HWND w, DWORD flags) override {
+        PASS("SetCooperativeLevel", SetCooperativeLevel(w, flags));
+    }
+    HRESULT GetCaps(DDCAPS* a, DDCAPS* b) override { PASS("GetCaps", GetCaps(a, b)); }
+    HRESULT TestCooperativeLevel() override { PASS("TestCooperativeLevel", TestCooperativeLevel()); }
+    HRESULT RestoreAllSurfaces() override { PASS("RestoreAllSurfaces", RestoreAllSurfaces()); }
+    HRESULT CreateSurface(DDSURFACEDESC2* desc, std::unique_ptr<DirectX::Surface>* surface) override {
         DWORD caps = desc->ddsCaps.dwCaps;
         std::string role = caps & DDSCAPS_PRIMARYSURFACE ? "primary" : caps & DDSCAPS_OVERLAY ? "overlay" : "backup";
         std::string call = "CreateSurface " + role;
