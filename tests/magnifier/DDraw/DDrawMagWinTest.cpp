@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "magnifier/DDraw/DDrawMagWin.h"
 #include "magnifier/GDIMagWin.h"
 #include "tests/magnifier/DDraw/DDrawFixture.h"
+#include "tests/support/ChildProcess.h"
 #include "tracking/MagTracker.h"
 
 namespace {
@@ -155,66 +157,51 @@ TEST_F(DDrawMagWinTest, PauseAndResumeKeepOverlayFailuresToThemselvesAndAPausedF
     CloseHandle(capturing);
 }
 
-// Answers the message box titled "KOVAX" that this process shows, from a
-// thread of its own, after reading its text. Should none come, it ends a
-// waiting box after 15 s with WM_QUIT, so the test fails instead of hanging.
-class QuestionAnswerer {
-public:
-    explicit QuestionAnswerer(int answer)
-        : thread_([this, answer, asker = GetCurrentThreadId()] {
-              for (int waited = 0; !stop_; waited += 50, Sleep(50)) {
-                  HWND box = FindWindowW(L"#32770", L"KOVAX");
-                  DWORD owner = 0;
-                  if (box && GetWindowThreadProcessId(box, &owner) && owner == GetCurrentProcessId()) {
-                      wchar_t buffer[512] = L"";
-                      GetDlgItemTextW(box, 0xFFFF, buffer, 512);
-                      text = buffer;
-                      asked = true;
-                      PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-                      return;
-                  }
-                  if (waited == 15000) PostThreadMessageW(asker, WM_QUIT, 0, 0);
-              }
-          }) {}
-    ~QuestionAnswerer() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    std::atomic<bool> asked{false};
+// Runs ask() while a thread of its own answers the message box titled "KOVAX"
+// that this process shows; returns the box's text, empty when none came. A box
+// still waiting after 15 s is ended by WM_QUIT: the test fails, not hangs.
+std::wstring AnswerQuestion(int answer, const std::function<void()>& ask) {
+    std::atomic<bool> done{false};
     std::wstring text;
-
-private:
-    std::atomic<bool> stop_{false};
-    std::thread thread_;  // last: runs once the members above exist
-};
+    std::thread answerer([&, asker = GetCurrentThreadId()] {
+        for (DWORD waited = 0; !done; waited += 50) {
+            if (HWND box = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX", GetCurrentProcessId(), 50)) {
+                wchar_t buffer[512] = L"";
+                GetDlgItemTextW(box, 0xFFFF, buffer, 512);
+                text = buffer;
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                return;
+            }
+            if (waited == 15000) PostThreadMessageW(asker, WM_QUIT, 0, 0);
+        }
+    });
+    ask();
+    done = true;
+    answerer.join();
+    return text;
+}
 
 // On an 8-bit display the real DirectDraw refuses; elsewhere the wrapper does.
 TEST_F(DDrawTest, WithoutAnOverlayTheUserIsAskedNoEndsAndYesFallsBackToTheWindow) {
     if (!NoDirectDraw()) dd_.FailAlways("DirectDrawCreateEx", DDERR_NODIRECTDRAWHW);
     Hook::EventDispatcher hub;
-    {
-        QuestionAnswerer no(IDNO);
-        EXPECT_EQ(nullptr, CreateOutput(&hub));
-        EXPECT_TRUE(no.asked);
-        EXPECT_NE(std::wstring::npos, no.text.find(L"Would you like to use software simulation mode instead?"))
-            << std::string(no.text.begin(), no.text.end());
-    }
+    std::unique_ptr<MagWin> output;
+    auto create = [&] {
+        output.reset();
+        output.reset(CreateOutput(&hub));
+    };
+    std::wstring text = AnswerQuestion(IDNO, create);
+    EXPECT_EQ(nullptr, output);
+    EXPECT_NE(std::wstring::npos, text.find(L"Would you like to use software simulation mode instead?"))
+        << std::string(text.begin(), text.end());
     // The output that failed left no listener behind on the hub.
     EXPECT_TRUE(hub.Dispatch(Hook::Frame, nullptr));
-    {
-        QuestionAnswerer yes(IDYES);
-        std::unique_ptr<MagWin> output(CreateOutput(&hub));
-        EXPECT_TRUE(yes.asked);
-        EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
-    }
+
+    EXPECT_NE(L"", AnswerQuestion(IDYES, create));
+    EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
     LoadSettings(reg_, {{L"HardwareAccelerate", 0}});
-    {
-        QuestionAnswerer none(IDNO);
-        std::unique_ptr<MagWin> output(CreateOutput(&hub));
-        EXPECT_FALSE(none.asked);
-        EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
-    }
+    EXPECT_EQ(L"", AnswerQuestion(IDNO, create)) << "asked";
+    EXPECT_NE(nullptr, dynamic_cast<GDIMagWin*>(output.get()));
 }
 
 TEST_F(DDrawTest, TheDisplaysDepthDecidesThePrimaryFormat) {
