@@ -86,10 +86,6 @@ TEST_F(OverlayManagerTest, FramesAreCapturedDrawnOnInvertedConvertedAndReadBackA
                 convert(reinterpret_cast<DWORD*>(expected.data()), w * 2, RowOf(copy, 0), w, h, copy.desc().lPitch);
                 for (int y = 0; y < h; ++y)
                     ASSERT_EQ(0, std::memcmp(&expected[y * w * 2], RowOf(front, y), w * 2)) << y;
-                const BYTE red[4] = {0x52, 0x5A, 0x52, 0xF0};  // YUY2 of an RGB32 red pair
-                if (overlay == "YUY2" && !invert && !rgb565) {
-                    EXPECT_EQ(0, std::memcmp(red, RowOf(front, 50) + 8, 4));
-                }
             }
         }
     }
@@ -166,7 +162,6 @@ TEST_F(OverlayManagerTest, AFailureBetweenTheLocksLeavesNoSurfaceLockedAndReleas
         EXPECT_EQ(DDERR_SURFACEBUSY, e.result_);
         EXPECT_EQ(L"DDERR_SURFACEBUSY", e.errorName_);
         EXPECT_EQ(std::string(e.description_.begin(), e.description_.end()), e.what());
-        EXPECT_EQ(L".\\DDraw\\Overlay.cpp", e.file_);
         EXPECT_EQ("overlayBackSurface_->Lock(NULL, &ddsdOverlayBack, DDLOCK_SURFACEMEMORYPTR | DDLOCK_WAIT, 0)",
                   e.expression_);
     }
