@@ -3,6 +3,7 @@
 
 #include <cwchar>
 
+#include "core/ModulePath.h"
 #include "magnifier/DDraw/DisplayDevice.h"
 
 namespace DirectX {
@@ -97,9 +98,8 @@ void SwitchOffDesktopComposition() {
     if (!dwm) return;
     using IsEnabled = HRESULT(WINAPI*)(BOOL*);
     using Enable = HRESULT(WINAPI*)(UINT);
-    auto isEnabled =
-        reinterpret_cast<IsEnabled>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
-    auto enable = reinterpret_cast<Enable>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmEnableComposition")));
+    auto isEnabled = ModuleExport<IsEnabled>(dwm, "DwmIsCompositionEnabled");
+    auto enable = ModuleExport<Enable>(dwm, "DwmEnableComposition");
     BOOL enabled = FALSE;
     if (isEnabled && enable && SUCCEEDED(isEnabled(&enabled)) && enabled) enable(DWM_EC_DISABLECOMPOSITION);
     FreeLibrary(dwm);
