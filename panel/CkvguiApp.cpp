@@ -76,7 +76,6 @@ DWORD WINAPI CkvguiApp::UiThreadProc(LPVOID parameter) {
     } catch (...) {
         // Out of memory on this thread: no panel, but the magnifier goes on.
         app->dialogWindow = nullptr;
-        app->dialog = nullptr;
     }
     SetEvent(app->ready);
     return code;
@@ -85,26 +84,21 @@ DWORD WINAPI CkvguiApp::UiThreadProc(LPVOID parameter) {
 DWORD CkvguiApp::RunControlPanel() {
     std::unique_ptr<CDlgMain> owner(new CDlgMain(command));
     CDlgMain* dlg = owner.get();
-    dialog = dlg;
-    if (!dlg->Create(IDD_MAIN, nullptr)) {
-        dialog = nullptr;
-        return 0;
-    }
+    if (!dlg->Create(IDD_MAIN, nullptr)) return 0;
     dialogWindow = dlg->GetSafeHwnd();
     dlg->ShowWindow(SW_SHOW);
     SetEvent(ready);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HWND window = dlg->GetSafeHwnd();
-        if (window && IsWindow(window) && dlg->IsDialogMessage(&msg)) continue;
+        // False once the window is gone: the object forgets it at WM_NCDESTROY.
+        if (dlg->IsDialogMessage(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 
     // Nobody reaches the dialog any more before it goes.
     dialogWindow = nullptr;
-    dialog = nullptr;
     dlg->DestroyWindow();
     return 0;
 }

@@ -10,13 +10,9 @@
 #include "framework/CWinApp.h"
 
 class IMagCommand;
-class CDlgMain;
 
 class CkvguiApp : public CWinApp {
 public:
-    CkvguiApp() = default;
-    BOOL InitInstance() override { return CWinApp::InitInstance(); }
-
     // Starts the UI thread and waits until it has the dialog up or has given
     // up; does nothing while a panel runs.
     void StartUiThread(IMagCommand* magCommand);
@@ -31,8 +27,6 @@ public:
     IMagCommand* command = nullptr;
     HANDLE thread = nullptr;
     DWORD threadId = 0;
-    // Owned by the UI thread: cleared before the dialog goes.
-    std::atomic<CDlgMain*> dialog{nullptr};
     HANDLE ready = nullptr;
 
 private:
@@ -40,7 +34,8 @@ private:
     DWORD RunControlPanel();
 
     // The dialog's window, kept apart from the object, so that a post from
-    // another thread never reads an object that is being deleted.
+    // another thread never reads an object that is being deleted. Owned by
+    // the UI thread: cleared before the dialog goes.
     std::atomic<HWND> dialogWindow{nullptr};
     std::atomic<bool> closing{false};
 };
