@@ -1,9 +1,5 @@
 #include "panel/CSystemTray.h"
 
-#include <algorithm>
-#include <cwchar>
-#include <iterator>
-
 #include "panel/PanelMessages.h"
 #include "resources/kvgui_resource.h"
 
@@ -14,8 +10,6 @@ const wchar_t kTip[] = L"KOVAX";
 
 // The one live tray, found by the hidden window's procedure.
 CSystemTray* g_liveTray = nullptr;
-// Longest tip, in characters; set by Create.
-size_t g_maxTipLength = 0;
 
 void RegisterTrayClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW wc{};
@@ -35,10 +29,11 @@ CSystemTray::CSystemTray() {
 }
 
 CSystemTray::~CSystemTray() {
+    // Not put back by a "TaskbarCreated" that arrives while the shell is asked.
     wanted_ = 0;
     if (enabled_ && everAdded_) {
         record_.uFlags = 0;
-        if (Shell_NotifyIconW(NIM_DELETE, &record_)) hidden_ = removed_ = 1;
+        Shell_NotifyIconW(NIM_DELETE, &record_);
     }
     if (hiddenWindow_) DestroyWindow(hiddenWindow_);
     hiddenWindow_ = nullptr;
@@ -49,7 +44,6 @@ bool CSystemTray::Create(HINSTANCE instance, HWND target, UINT message, HICON ic
     enabled_ = LOBYTE(LOWORD(GetVersion())) >= 4 ? 1 : 0;
     if (!enabled_) return false;
 
-    g_maxTipLength = 128;
     instance_ = instance;
     RegisterTrayClass(instance, WindowProc);
     hiddenWindow_ = CreateWindowExW(0, kClassName, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -61,18 +55,14 @@ bool CSystemTray::Create(HINSTANCE instance, HWND target, UINT message, HICON ic
     record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record_.uCallbackMessage = message;
     record_.hIcon = icon;
-    // The tip keeps room for its terminator.
-    size_t tipLength = std::min({g_maxTipLength, std::size(record_.szTip) - 1, std::wcslen(kTip)});
-    std::wmemcpy(record_.szTip, kTip, tipLength);
-    record_.szTip[tipLength] = L'\0';
+    // Cut to the field, with room for its terminator.
+    lstrcpynW(record_.szTip, kTip, ARRAYSIZE(record_.szTip));
 
-    hidden_ = 0;
-    targetWindow_ = record_.hWnd;
     creationFlags_ = record_.uFlags;
     wanted_ = 1;
 
     bool added = Shell_NotifyIconW(NIM_ADD, &record_) != FALSE;
-    hidden_ = removed_ = added ? 0 : 1;
+    hidden_ = added ? 0 : 1;
     if (added) everAdded_ = true;
     return added;
 }
@@ -83,7 +73,7 @@ void CSystemTray::OnTaskbarCreated() {
     bool shown = Shell_NotifyIconW(NIM_ADD, &record_) != FALSE;
     // A shell that still holds our icon refuses the add; bring it up to date.
     if (!shown && everAdded_) shown = Shell_NotifyIconW(NIM_MODIFY, &record_) != FALSE;
-    hidden_ = removed_ = shown ? 0 : 1;
+    hidden_ = shown ? 0 : 1;
     if (shown) everAdded_ = true;
 }
 
@@ -116,7 +106,7 @@ bool CSystemTray::DefaultCommand(UINT& command) const {
 
 LRESULT CSystemTray::OnTrayNotification(WPARAM iconId, LPARAM mouseMessage) {
     if (iconId != record_.uID) return 0;
-    HWND window = targetWindow_ ? targetWindow_ : record_.hWnd;
+    HWND window = record_.hWnd;
     if (!window) return 0;
     if (LOWORD(mouseMessage) == WM_LBUTTONDBLCLK) {
         UINT command = 0;
@@ -128,7 +118,7 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM iconId, LPARAM mouseMessage) {
 }
 
 bool CSystemTray::ShowPopupMenu(HMENU menu) {
-    HWND window = targetWindow_ ? targetWindow_ : record_.hWnd;
+    HWND window = record_.hWnd;
     if (!window) return false;
     POINT at{};
     GetCursorPos(&at);

@@ -30,13 +30,13 @@ private:
     void OnTaskbarCreated();
     bool DefaultCommand(UINT& command) const;
 
+    // Its hWnd is the target window, which gets the icon's messages and the
+    // tray's commands.
     NOTIFYICONDATAW record_;
     HINSTANCE instance_ = nullptr;
     HWND hiddenWindow_ = nullptr;
-    HWND targetWindow_ = nullptr;
     int enabled_ = 0;
     int hidden_ = 1;
-    int removed_ = 1;
     int wanted_ = 0;
     UINT defaultCommand_ = 0;
     int defaultByPosition_ = 1;
