@@ -101,13 +101,13 @@ BOOL CDlgMain::OnInitDialog() {
         icons_[load.slot] = static_cast<HICON>(
             LoadImageW(instance, MAKEINTRESOURCEW(load.resource), IMAGE_ICON, load.size, load.size, 0));
     }
-    ShowButton(IDC_ZOOMIN, icons_[kZoomIn], false);
-    ShowButton(IDC_ZOOMOUT, icons_[kZoomOut], false);
-    ShowButton(IDC_PAUSE, icons_[kRunning], false);
-    ShowButton(IDC_HILIGHT_CURSOR, icons_[kCursorOn], false);
-    ShowButton(IDC_HILIGHT_CARET, icons_[kCaretOn], false);
-    ShowButton(IDC_HILIGHT_FOCUS, icons_[kFocusOn], false);
-    ShowButton(IDC_FULLSCREEN, icons_[kFullScreen], false);
+    SetImage(IDC_ZOOMIN, kZoomIn);
+    SetImage(IDC_ZOOMOUT, kZoomOut);
+    SetImage(IDC_PAUSE, kRunning);
+    SetImage(IDC_HILIGHT_CURSOR, kCursorOn);
+    SetImage(IDC_HILIGHT_CARET, kCaretOn);
+    SetImage(IDC_HILIGHT_FOCUS, kFocusOn);
+    SetImage(IDC_FULLSCREEN, kFullScreen);
     SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_[kSmallIcon]));
     SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_[kLargeIcon]));
 
@@ -120,12 +120,13 @@ BOOL CDlgMain::OnInitDialog() {
     return TRUE;
 }
 
-void CDlgMain::ShowButton(int id, HICON icon, bool checked) {
-    HWND button = GetDlgItem(id);
-    if (!button) return;
-    SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    if (id == IDC_ZOOMIN || id == IDC_ZOOMOUT) return;  // plain push buttons
-    SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+void CDlgMain::SetImage(int id, int slot) {
+    SendDlgItemMessageW(GetSafeHwnd(), id, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_[slot]));
+}
+
+void CDlgMain::ShowState(int id, int state, int onSlot, int offSlot) {
+    SetImage(id, state ? onSlot : offSlot);
+    SendDlgItemMessageW(GetSafeHwnd(), id, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void CDlgMain::UpdateControls() {
@@ -135,16 +136,11 @@ void CDlgMain::UpdateControls() {
     caption.Format(format, command_->GetZoom());
     SetWindowTextW(GetSafeHwnd(), caption);
 
-    bool running = command_->IsRunning() != 0;
-    ShowButton(IDC_PAUSE, icons_[running ? kRunning : kPaused], running);
-    bool cursor = command_->GetHilightCursorShow() != 0;
-    ShowButton(IDC_HILIGHT_CURSOR, icons_[cursor ? kCursorOn : kCursorOff], cursor);
-    bool caret = command_->GetHilightCaretShow() != 0;
-    ShowButton(IDC_HILIGHT_CARET, icons_[caret ? kCaretOn : kCaretOff], caret);
-    bool focus = command_->GetHilightFocusShow() != 0;
-    ShowButton(IDC_HILIGHT_FOCUS, icons_[focus ? kFocusOn : kFocusOff], focus);
-    bool full = command_->GetFullScreen() != 0;
-    ShowButton(IDC_FULLSCREEN, icons_[full ? kFullScreen : kWindowMode], full);
+    ShowState(IDC_PAUSE, command_->IsRunning(), kRunning, kPaused);
+    ShowState(IDC_HILIGHT_CURSOR, command_->GetHilightCursorShow(), kCursorOn, kCursorOff);
+    ShowState(IDC_HILIGHT_CARET, command_->GetHilightCaretShow(), kCaretOn, kCaretOff);
+    ShowState(IDC_HILIGHT_FOCUS, command_->GetHilightFocusShow(), kFocusOn, kFocusOff);
+    ShowState(IDC_FULLSCREEN, command_->GetFullScreen(), kFullScreen, kWindowMode);
 }
 
 bool CDlgMain::OnCommand(UINT id, UINT code) {
@@ -152,7 +148,7 @@ bool CDlgMain::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDC_PAUSE:
             // The paused picture at once; the update that follows shows the real state.
-            SendMessageW(GetDlgItem(IDC_PAUSE), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_[kPaused]));
+            SetImage(IDC_PAUSE, kPaused);
             command_->StartStop();
             return true;
         case IDC_ZOOMIN:

@@ -27,7 +27,10 @@ private:
     enum { kIconSlots = 18 };
 
     void UpdateControls();
-    void ShowButton(int id, HICON icon, bool checked);
+    // The icon of slot on button id.
+    void SetImage(int id, int slot);
+    // A push-like check box showing state: its image and its check mark.
+    void ShowState(int id, int state, int onSlot, int offSlot);
     LRESULT OnTrayMessage(WPARAM wParam, LPARAM lParam);
     void OnInitMenuPopup(HMENU popup);
     bool OnSysCommand(WPARAM command, LPARAM lParam);
