@@ -190,8 +190,10 @@ bool CDlgMain::OnCommand(UINT id, UINT code) {
         default:
             break;
     }
-    if (SwitchFor(id)) {
-        ToggleSetting(id);
+    if (const Switch* s = SwitchFor(id)) {
+        // Any stored number but 0 counts as on, and becomes 0.
+        WritePanelSetting(s->name, s->defaultValue, ReadPanelSetting(s->name, s->defaultValue) == 0 ? 1 : 0);
+        if (s->kind != kNoNotice) command_->OnSettingChanged(s->kind, 0);
         return true;
     }
     for (const Preset& preset : kPresets) {
@@ -201,13 +203,6 @@ bool CDlgMain::OnCommand(UINT id, UINT code) {
         return true;
     }
     return false;
-}
-
-void CDlgMain::ToggleSetting(UINT command) {
-    const Switch* s = SwitchFor(command);
-    DWORD current = ReadPanelSetting(s->name, s->defaultValue);
-    WritePanelSetting(s->name, s->defaultValue, current == 0 ? 1 : 0);
-    if (s->kind != kNoNotice) command_->OnSettingChanged(s->kind, 0);
 }
 
 void CDlgMain::OpenAddress(UINT stringId) {

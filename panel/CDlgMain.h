@@ -34,7 +34,6 @@ private:
     LRESULT OnTrayMessage(WPARAM wParam, LPARAM lParam);
     void OnInitMenuPopup(HMENU popup);
     bool OnSysCommand(WPARAM command, LPARAM lParam);
-    void ToggleSetting(UINT command);
     void OpenAddress(UINT stringId);
     void FlipHighContrast();
     void ShowAbout();
