@@ -131,13 +131,6 @@ std::wstring Text(HWND window) {
     return text;
 }
 
-// A text of the panel's resources, in the language the library picks.
-std::wstring ResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    int n = LoadStringW(Panel().module, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
-}
-
 // The version resource of a module as "a.b.c".
 std::wstring FileVersionOf(HMODULE module) {
     wchar_t path[MAX_PATH];
@@ -227,7 +220,7 @@ protected:
             return GetWindow(w, GW_OWNER) == dialog_ && IsWindowVisible(w) && Text(w) == caption;
         });
     }
-    HWND QuitQuestion() { return Owned(ResourceString(IDS_APP_TITLE)); }
+    HWND QuitQuestion(const wchar_t* title = L"KOVAX Magnifier") { return Owned(title); }
     void Answer(HWND box, int button) {
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
@@ -372,7 +365,6 @@ TEST_F(PanelTest, EnterDoesNothingEscAndTheCloseBoxAskAndOnlyYesEndsTheProgramOn
     PostMessageW(pause, WM_KEYDOWN, VK_ESCAPE, 0);
     HWND box = QuitQuestion();
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(L"Are you sure you want to quit KOVAX magnifier?", Text(GetDlgItem(box, 0xFFFF)));
     Answer(box, IDNO);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }));
     EXPECT_TRUE(IsWindowVisible(dialog_));
@@ -483,15 +475,16 @@ TEST_F(PanelTest, LanguageTextsFollowTheSystemLanguage) {
         const wchar_t* hideCursor;
         const wchar_t* aboutCaption;
         const wchar_t* versionStart;
+        const wchar_t* title;
         const wchar_t* question;
     };
     const Texts languages[] = {
         {L"zh_CN", L"KOVAX屏幕放大镜 - 2.0倍", L"暂停/恢复", L"隐藏系统鼠标(&C)", L"关于 KOVAX屏幕放大镜",
-         L"KOVAX屏幕放大镜，版本", L"是否确定要退出KOVAX屏幕放大镜？"},
+         L"KOVAX屏幕放大镜，版本", L"KOVAX屏幕放大镜", L"是否确定要退出KOVAX屏幕放大镜？"},
         {L"zh_TW", L"KOVAX放大鏡", L"暫停/恢復", L"隱藏系統鼠標(&C)", L"關於 KOVAX螢幕放大鏡", L"KOVAX屏幕放大鏡，版本",
-         L"是否確定要退出KOVAX螢幕放大鏡？"},
+         L"KOVAX屏幕放大鏡", L"是否確定要退出KOVAX螢幕放大鏡？"},
         {L"", L"KOVAX Magnifier - 2.0x", L"Pause/Resume", L"Hide System Mouse &Cursor", L"About KOVAX Magnifier",
-         L"KOVAX Magnifier, Version ", L"Are you sure you want to quit KOVAX magnifier?"},
+         L"KOVAX Magnifier, Version ", L"KOVAX Magnifier", L"Are you sure you want to quit KOVAX magnifier?"},
     };
     wchar_t locale[64] = {};
     GetEnvironmentVariableW(L"LC_ALL", locale, 64);
@@ -506,7 +499,13 @@ TEST_F(PanelTest, LanguageTextsFollowTheSystemLanguage) {
     wchar_t item[128] = {};
     GetMenuStringW(GetMenu(dialog_), ID_HIDE_SYS_CURSOR, item, 128, MF_BYCOMMAND);
     EXPECT_EQ(std::wstring(t->hideCursor), item);
-    EXPECT_EQ(t->question, ResourceString(IDS_QUIT_QUESTION));
+
+    PostCommand(ID_APP_EXIT);
+    HWND box = QuitQuestion(t->title);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(t->question, Text(GetDlgItem(box, 0xFFFF)));
+    Answer(box, IDNO);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }));
 
     // The version line in full, as the library's version resource has it.
     PostCommand(ID_APP_ABOUT);
