@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -173,7 +172,6 @@ class PanelTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Panel().init && Panel().uninit && Panel().update) << "kvgui.dll or its exports are missing";
-        sandbox_ = std::make_unique<RegistrySandbox>();
         {
             std::lock_guard<std::mutex> guard(g_system.lock);
             g_system.opened.clear();
@@ -182,10 +180,7 @@ protected:
         }
         Start();
     }
-    void TearDown() override {
-        Uninit();
-        sandbox_.reset();
-    }
+    void TearDown() override { Uninit(); }
 
     void Start() {
         ASSERT_EQ(1, Panel().init(&command_));
@@ -207,7 +202,7 @@ protected:
     }
     // A REG_DWORD under the program's key; anything else reads as 0xDEADBEEF.
     DWORD Stored(const wchar_t* name) {
-        RegistrySandbox::Stored s = sandbox_->Get(kKey, name);
+        RegistrySandbox::Stored s = sandbox_.Get(kKey, name);
         return s.type == REG_DWORD ? s.AsDword() : 0xDEADBEEF;
     }
     bool Checked(HMENU menu, UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
@@ -229,7 +224,7 @@ protected:
     LRESULT Check(int id) { return SendDlgItemMessageW(dialog_, id, BM_GETCHECK, 0, 0); }
 
     RecordingCommand command_;
-    std::unique_ptr<RegistrySandbox> sandbox_;
+    RegistrySandbox sandbox_;  // goes after TearDown has closed the panel
     HWND dialog_ = nullptr;
 };
 
@@ -240,7 +235,7 @@ TEST_F(PanelTest, ButtonsAndMenusGiveTheirCommandsWritesAndSystemCalls) {
         Command(id);
     }
     // A preset writes whatever is stored, even a text that reads as its rate.
-    sandbox_->SetText(kKey, L"MaxFrameRate", L"30");
+    sandbox_.SetText(kKey, L"MaxFrameRate", L"30");
     const std::pair<UINT, DWORD> presets[] = {{ID_PERF_HIGH, 30}, {ID_PERF_POOR, 10}, {ID_PERF_AVERAGE, 20}};
     for (const auto& preset : presets) {
         Command(preset.first);
@@ -304,10 +299,10 @@ TEST_F(PanelTest, OptionSwitchesFlipTheirValueWhateverIsStored) {
         command_.Clear();
         Command(s.id);  // absent: flips the default
         EXPECT_EQ(s.fromDefault, Stored(s.name));
-        sandbox_->SetDword(kKey, s.name, 2);  // any nonzero number is on
+        sandbox_.SetDword(kKey, s.name, 2);  // any nonzero number is on
         Command(s.id);
         EXPECT_EQ(0u, Stored(s.name));
-        sandbox_->SetText(kKey, s.name, L"1");  // 4 bytes, but text: the default stands
+        sandbox_.SetText(kKey, s.name, L"1");  // 4 bytes, but text: the default stands
         Command(s.id);
         EXPECT_EQ(s.fromDefault, Stored(s.name));
         EXPECT_EQ(Calls(s.notice ? 3 : 0, s.notice ? s.notice : ""), command_.Recorded());
@@ -325,10 +320,10 @@ TEST_F(PanelTest, MenusMarkWhatTheRegistryHolds) {
     EXPECT_FALSE(Checked(options, ID_HIDE_MINIMIZE) || Checked(options, ID_INVERT_COLORS) ||
                  Checked(options, ID_HIGH_CONTRAST) || Checked(performance, ID_MEM_CACHE));
 
-    sandbox_->SetDword(kKey, L"HideSysCursor", 0);
-    sandbox_->SetDword(kKey, L"HideMinimize", 1);
-    sandbox_->SetDword(kKey, L"InvertColors", 2);
-    sandbox_->SetDword(kKey, L"UseMemCache", 1);
+    sandbox_.SetDword(kKey, L"HideSysCursor", 0);
+    sandbox_.SetDword(kKey, L"HideMinimize", 1);
+    sandbox_.SetDword(kKey, L"InvertColors", 2);
+    sandbox_.SetDword(kKey, L"UseMemCache", 1);
     g_system.highContrastFlags = HCF_HIGHCONTRASTON;
     Opening(options, 1);
     Opening(performance, 6);
@@ -347,11 +342,11 @@ TEST_F(PanelTest, MenusMarkWhatTheRegistryHolds) {
         return on;
     };
     for (const auto& rate : rates) {
-        sandbox_->SetDword(kKey, L"MaxFrameRate", rate.first);
+        sandbox_.SetDword(kKey, L"MaxFrameRate", rate.first);
         EXPECT_EQ(std::vector<UINT>{rate.second}, marked()) << "MaxFrameRate " << rate.first;
     }
     // A text whose four bytes would read as 20: the default, 30, stands.
-    sandbox_->SetText(kKey, L"MaxFrameRate", std::wstring(1, wchar_t(20)));
+    sandbox_.SetText(kKey, L"MaxFrameRate", std::wstring(1, wchar_t(20)));
     EXPECT_EQ(std::vector<UINT>{ID_PERF_HIGH}, marked());
 }
 
@@ -393,7 +388,7 @@ TEST_F(PanelTest, MinimiseHidesOnlyWithHideMinimizeAndTheTrayBringsItBackAfterAN
     icon.uID = IDR_TRAYMENU;
     EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the shell holds no icon of the panel";
 
-    sandbox_->SetDword(kKey, L"HideMinimize", 1);
+    sandbox_.SetDword(kKey, L"HideMinimize", 1);
     SendMessageW(dialog_, WM_SYSCOMMAND, SC_MINIMIZE | 2, 0);
     EXPECT_FALSE(IsWindowVisible(dialog_));
     Tray(WM_LBUTTONDBLCLK);
