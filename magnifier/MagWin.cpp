@@ -382,8 +382,12 @@ void MagWin::DrawOverlays(RenderRequest& request, HDC dc) {
     request.cursor = info.ptScreenPos;
     // A pointer that its application has hidden is not shown, nor its ring.
     bool pointerShown = (info.flags & CURSOR_SHOWING) != 0;
-    DrawHilights(request, dc, pointerShown);
-    if (pointerShown) DrawCursor(request, dc);
+    // Against the source the frame was captured at: the live one may have
+    // moved since. Asked once, as the system's answer is not free.
+    POINT origin = ImageOrigin(request.source);
+    const ViewRect image{origin.x, origin.y, request.source.width, request.source.height};
+    DrawHilights(image, request.cursor, dc, pointerShown);
+    if (pointerShown) DrawCursor(image, dc);
     if (g_settings.ShowCPUUsage_.Value()) DrawStats(dc);
 }
 
@@ -411,12 +415,10 @@ bool MagWin::UpdateCursorImage(const CURSORINFO& info) {
     return ok;
 }
 
-void MagWin::DrawCursor(const RenderRequest& request, HDC dc) {
+void MagWin::DrawCursor(const ViewRect& image, HDC dc) {
     LockCursorImage();
     const ViewRect& r = cursorImage_.imageRect_;
     if (cursorImage_.copy_) {
-        // The frame's own source: the live one may have moved since the capture.
-        POINT image = ImageOrigin(request.source);
         DrawIconEx(dc, r.x - image.x, r.y - image.y, cursorImage_.copy_, r.width, r.height, 0, nullptr, DI_NORMAL);
     }
     UnlockCursorImage();

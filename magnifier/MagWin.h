@@ -132,12 +132,14 @@ private:
     // Clamps a window rectangle onto the primary screen.
     void KeepOnPrimary(ViewRect& rect, int cx, int cy) const;
     bool UpdateCursorImage(const CURSORINFO& info);
-    void DrawCursor(const RenderRequest& request, HDC dc);
     void DrawStats(HDC dc);
-    void DrawHilights(const RenderRequest& request, HDC dc, bool pointerShown);
-    void DrawCursorHilight(const RenderRequest& request, HDC dc);
-    void DrawFocusHilight(const RenderRequest& request, const RECT& focus, HDC dc);
-    void DrawCaretHilight(const RenderRequest& request, const RECT& caret, HDC dc);
+    // The draws into a frame take where its image lies on the screen (its
+    // source's origin and size), found once per frame by DrawOverlays.
+    void DrawCursor(const ViewRect& image, HDC dc);
+    void DrawHilights(const ViewRect& image, POINT cursor, HDC dc, bool pointerShown);
+    void DrawCursorHilight(const ViewRect& image, POINT cursor, HDC dc);
+    void DrawFocusHilight(const ViewRect& image, const RECT& focus, HDC dc);
+    void DrawCaretHilight(const ViewRect& image, const RECT& caret, HDC dc);
     void LockCursorImage();
     void UnlockCursorImage();
 

@@ -10,12 +10,12 @@
 
 namespace {
 
-// A screen rectangle in the pixels of an image of size that begins at the
-// screen position origin.
-RECT ToImage(POINT origin, const ViewRect& size, const RECT& r) {
-    return Hilight::BoundTarget(static_cast<LONGLONG>(r.left) - origin.x, static_cast<LONGLONG>(r.top) - origin.y,
-                                static_cast<LONGLONG>(r.right) - origin.x, static_cast<LONGLONG>(r.bottom) - origin.y,
-                                size.width, size.height);
+// A screen rectangle in the pixels of the frame's image, which lies at image
+// on the screen.
+RECT ToImage(const ViewRect& image, const RECT& r) {
+    return Hilight::BoundTarget(static_cast<LONGLONG>(r.left) - image.x, static_cast<LONGLONG>(r.top) - image.y,
+                                static_cast<LONGLONG>(r.right) - image.x, static_cast<LONGLONG>(r.bottom) - image.y,
+                                image.width, image.height);
 }
 
 void PaintAt(Hilight::HilightObject* mark, const RECT& target, HDC dc) {
@@ -32,8 +32,8 @@ void MagWin::ConfigureHilights(const HilightStyle& cursor, const HilightStyle& f
     Hilight::ApplyStyle(*g_caretHilight, caret, Hilight::kCaretStyleMax);
 }
 
-void MagWin::DrawHilights(const RenderRequest& request, HDC dc, bool pointerShown) {
-    if (pointerShown && g_settings.HilightCursorShow.Value()) DrawCursorHilight(request, dc);
+void MagWin::DrawHilights(const ViewRect& image, POINT cursor, HDC dc, bool pointerShown) {
+    if (pointerShown && g_settings.HilightCursorShow.Value()) DrawCursorHilight(image, cursor, dc);
     // One copy per frame: the main thread may store new rectangles meanwhile.
     RECT focus;
     RECT caret;
@@ -42,24 +42,23 @@ void MagWin::DrawHilights(const RenderRequest& request, HDC dc, bool pointerShow
         focus = focusRect_;
         caret = caretRect_;
     }
-    if (g_settings.HilightFocusShow.Value()) DrawFocusHilight(request, focus, dc);
-    if (g_settings.HilightCaretShow.Value()) DrawCaretHilight(request, caret, dc);
+    if (g_settings.HilightFocusShow.Value()) DrawFocusHilight(image, focus, dc);
+    if (g_settings.HilightCaretShow.Value()) DrawCaretHilight(image, caret, dc);
 }
 
-void MagWin::DrawCursorHilight(const RenderRequest& request, HDC dc) {
-    const POINT& p = request.cursor;
+void MagWin::DrawCursorHilight(const ViewRect& image, POINT cursor, HDC dc) {
     // The ring is centred on the point: a rectangle of no size.
-    RECT image = ToImage(ImageOrigin(request.source), request.source, {p.x, p.y, p.x, p.y});
-    POINT centre{image.left, image.top};
+    RECT at = ToImage(image, {cursor.x, cursor.y, cursor.x, cursor.y});
+    POINT centre{at.left, at.top};
     g_cursorHilight->SetPoint(&centre);
     g_cursorHilight->SetShow(TRUE);
     g_cursorHilight->PaintDC(dc);
 }
 
-void MagWin::DrawFocusHilight(const RenderRequest& request, const RECT& focus, HDC dc) {
-    if (!IsRectEmpty(&focus)) PaintAt(g_focusHilight, ToImage(ImageOrigin(request.source), request.source, focus), dc);
+void MagWin::DrawFocusHilight(const ViewRect& image, const RECT& focus, HDC dc) {
+    if (!IsRectEmpty(&focus)) PaintAt(g_focusHilight, ToImage(image, focus), dc);
 }
 
-void MagWin::DrawCaretHilight(const RenderRequest& request, const RECT& caret, HDC dc) {
-    if (!IsRectEmpty(&caret)) PaintAt(g_caretHilight, ToImage(ImageOrigin(request.source), request.source, caret), dc);
+void MagWin::DrawCaretHilight(const ViewRect& image, const RECT& caret, HDC dc) {
+    if (!IsRectEmpty(&caret)) PaintAt(g_caretHilight, ToImage(image, caret), dc);
 }
