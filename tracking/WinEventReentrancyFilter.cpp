@@ -23,7 +23,7 @@ WinEventReentrancyFilter_Impl::~WinEventReentrancyFilter_Impl() {
 void WinEventReentrancyFilter_Impl::Filter(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
                                            DWORD thread, DWORD time) {
     if (busy_) {
-        auto* call = new (std::nothrow) QueuedCall{nullptr, hook, event, window, object, child, thread, time};
+        auto* call = new (std::nothrow) QueuedCall{nullptr, hook, {event, window, object, child, thread, time}};
         if (!call) AfxThrowMemoryException();
         if (tail_) {
             tail_->next = call;
@@ -51,9 +51,9 @@ void WinEventReentrancyFilter_Impl::Drain() {
         QueuedCall* call = head_;
         head_ = call->next;
         if (!head_) tail_ = nullptr;
+        const WinEventRecord& r = call->record;
         try {
-            if (callback_)
-                callback_(call->hook, call->event, call->window, call->object, call->child, call->thread, call->time);
+            if (callback_) callback_(call->hook, r.event, r.window, r.object, r.child, r.thread, r.time);
         } catch (...) {
             // One notification lost; the others still count.
         }

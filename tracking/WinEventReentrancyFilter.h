@@ -10,6 +10,16 @@
 
 namespace Hook {
 
+// One notification, without the hook handle.
+struct WinEventRecord {
+    DWORD event;
+    HWND window;
+    LONG object;
+    LONG child;
+    DWORD thread;
+    DWORD time;
+};
+
 class WinEventReentrancyFilter {
 public:
     virtual ~WinEventReentrancyFilter() = default;
@@ -40,12 +50,7 @@ private:
     struct QueuedCall {
         QueuedCall* next;
         HWINEVENTHOOK hook;
-        DWORD event;
-        HWND window;
-        LONG object;
-        LONG child;
-        DWORD thread;
-        DWORD time;
+        WinEventRecord record;
     };
 
     void Drain();

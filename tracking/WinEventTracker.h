@@ -15,22 +15,14 @@
 #include <utility>
 #include <vector>
 
+#include "tracking/WinEventReentrancyFilter.h"
+
 class MagTracker;
 class MagWin;
 
 namespace Hook {
 
 class AccessibleLookup;
-
-// One notification, without the hook handle.
-struct WinEventRecord {
-    DWORD event;
-    HWND window;
-    LONG object;
-    LONG child;
-    DWORD thread;
-    DWORD time;
-};
 
 class WinEventTracker {
 public:
