@@ -52,43 +52,36 @@ void CALLBACK Handle(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD)
     }
 }
 
-class FilterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_filter = &filter_;
-        g_handled.clear();
-        filter_.SetCallback(Handle);
-    }
-    Hook::WinEventReentrancyFilter_Impl filter_;
-};
+// The calls handled since the last look.
+std::vector<DWORD> Handled() {
+    std::vector<DWORD> handled;
+    handled.swap(g_handled);
+    return handled;
+}
 
-TEST_F(FilterTest, NotificationsDuringAHandlerAreHandledAfterItOnceEachInArrivalOrder) {
+TEST(WinEventFilter, NestedCallsRunOnceEachInArrivalOrderAndNoThrowStopsTheQueueOrLeavesTheFilterBusy) {
+    Hook::WinEventReentrancyFilter_Impl filter;
+    g_filter = &filter;
+    filter.SetCallback(Handle);
+
     Raise(1);
-    EXPECT_EQ((std::vector<DWORD>{1, 2, 3, 4}), g_handled);
-    EXPECT_FALSE(filter_.Busy());
-}
+    EXPECT_EQ((std::vector<DWORD>{1, 2, 3, 4}), Handled());
 
-TEST_F(FilterTest, AThrowingDirectCallStillLetsTheQueueDrainAndFreesTheFilter) {
+    // A throwing direct call: the queue still drains, the filter is free.
     EXPECT_THROW(Raise(10), std::runtime_error);
-    EXPECT_EQ((std::vector<DWORD>{10, 2, 4}), g_handled);
-    EXPECT_FALSE(filter_.Busy());
+    EXPECT_EQ((std::vector<DWORD>{10, 2, 4}), Handled());
+    EXPECT_FALSE(filter.Busy());
     Raise(5);
-    EXPECT_EQ(5u, g_handled.back()) << "handled at once, not queued behind a stuck flag";
-}
+    EXPECT_EQ((std::vector<DWORD>{5}), Handled()) << "handled at once, not queued behind a stuck flag";
 
-TEST_F(FilterTest, AThrowingQueuedCallDoesNotStopTheOthers) {
+    // A throwing queued call: the others still run.
     EXPECT_NO_THROW(Raise(20));
-    EXPECT_EQ((std::vector<DWORD>{20, 21, 3}), g_handled);
-    EXPECT_FALSE(filter_.Busy());
+    EXPECT_EQ((std::vector<DWORD>{20, 21, 3}), Handled());
+    EXPECT_FALSE(filter.Busy());
 }
 
-TEST(WinEventRect, LocationsBecomeRectsWithoutOverflow) {
-    RECT r = Hook::RectFromLocation(100, 200, 2, 16);
-    EXPECT_EQ(100, r.left);
-    EXPECT_EQ(200, r.top);
-    EXPECT_EQ(102, r.right);
-    EXPECT_EQ(216, r.bottom);
-    r = Hook::RectFromLocation(0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF, -0x7FFFFFFF);
+TEST(WinEventRect, FarLocationsAreHeldWithoutOverflow) {
+    RECT r = Hook::RectFromLocation(0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF, -0x7FFFFFFF);
     EXPECT_EQ(1 << 28, r.right);
     EXPECT_EQ(-(1 << 28), r.bottom);
 }
@@ -142,19 +135,6 @@ protected:
         return window;
     }
 
-    // Raises a notification; it arrives, like the system's, through the
-    // thread's message queue.
-    static void Notify(DWORD event, HWND window, LONG object, LONG child = CHILDID_SELF) {
-        NotifyWinEvent(event, window, object, child);
-    }
-
-    // Pans until the view stands still.
-    void Settle() {
-        DWORD elapsed = 100000;
-        for (int i = 0; i < 50 && tracker_->NeedsUpdate(); ++i)
-            ASSERT_TRUE(MagTracker::OnTick(tracker_.get(), &elapsed));
-    }
-
     RegistrySandbox reg_;
     Hook::EventDispatcher hub_;
     RecordingMagWin magwin_{&hub_};
@@ -173,7 +153,8 @@ TEST_F(WinEventTrackerTest, TheFocusOfRealControlsReachesTheMagnifierAndMovesThe
     ASSERT_TRUE(PumpUntil([&] { return SameRect(ScreenRect(edit), magwin_.FocusRect()); }));
     ASSERT_FALSE(tracker_->Events().empty());
     EXPECT_EQ(kFocusEventKind, tracker_->Events().front()->Kind());
-    Settle();
+    DWORD elapsed = 100000;  // pans until the view stands still
+    for (int i = 0; i < 50 && tracker_->NeedsUpdate(); ++i) ASSERT_TRUE(MagTracker::OnTick(tracker_.get(), &elapsed));
     ViewRect view = magwin_.SourceRect();
     RECT e = ScreenRect(edit);
     EXPECT_LE(view.x, e.left);
@@ -186,15 +167,16 @@ TEST_F(WinEventTrackerTest, TheFocusOfRealControlsReachesTheMagnifierAndMovesThe
 
     // Focus reported for an invisible window, or for one that is gone by the
     // time the report arrives, gives nothing; a report behind them shows
-    // when they have been handled.
+    // when they have been handled. Reports raised here arrive, like the
+    // system's, through the thread's message queue.
     HWND hidden = Window(L"STATIC", WS_POPUP, 500, 40, 200, 100);
     HWND hiddenEdit = Window(L"EDIT", WS_CHILD | WS_VISIBLE, 10, 10, 100, 25, hidden);
     HWND doomed = Window(L"EDIT", WS_CHILD | WS_VISIBLE, 20, 150, 100, 25, frame);
     size_t reports = magwin_.focus.size();
-    Notify(EVENT_OBJECT_FOCUS, hiddenEdit, OBJID_CLIENT);
-    Notify(EVENT_OBJECT_FOCUS, doomed, OBJID_CLIENT);
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, hiddenEdit, OBJID_CLIENT, CHILDID_SELF);
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, doomed, OBJID_CLIENT, CHILDID_SELF);
     DestroyWindow(doomed);
-    Notify(EVENT_OBJECT_FOCUS, edit, OBJID_CLIENT);
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, edit, OBJID_CLIENT, CHILDID_SELF);
     ASSERT_TRUE(PumpUntil([&] { return magwin_.focus.size() > reports; }));
     Pump();
     ASSERT_EQ(reports + 1, magwin_.focus.size());
@@ -206,7 +188,7 @@ TEST_F(WinEventTrackerTest, TheFocusOfRealControlsReachesTheMagnifierAndMovesThe
     EXPECT_EQ(Hook::WinEventTracker::Current()->HookCount(), 3u);
 
     // Notifications still on their way when the tracker goes are dropped.
-    Notify(EVENT_OBJECT_FOCUS, button, OBJID_CLIENT);
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, button, OBJID_CLIENT, CHILDID_SELF);
     tracker_.reset();
     EXPECT_EQ(nullptr, Hook::WinEventTracker::Current());
     PumpFor(100);
@@ -304,13 +286,13 @@ TEST_F(WinEventTrackerTest, ACaretShownAndHiddenSetsAndClearsTheCaretRectangle) 
     Hook::AccessibleLookup* previous = Hook::WinEventTracker::SetLookup(&lookup);
     HWND window = Window(L"STATIC", WS_POPUP | WS_VISIBLE, 40, 40, 100, 100);
 
-    for (LONG child : {2, 3, 4, 1}) Notify(EVENT_OBJECT_SHOW, window, OBJID_CARET, child);
+    for (LONG child : {2, 3, 4, 1}) NotifyWinEvent(EVENT_OBJECT_SHOW, window, OBJID_CARET, child);
     ASSERT_TRUE(PumpUntil([&] { return !magwin_.caret.empty(); }));
     Pump();
     ASSERT_EQ(1u, magwin_.caret.size());
     EXPECT_TRUE(SameRect({100, 200, 102, 216}, magwin_.CaretRect()));
 
-    for (LONG child : {2, 1}) Notify(EVENT_OBJECT_HIDE, window, OBJID_CARET, child);
+    for (LONG child : {2, 1}) NotifyWinEvent(EVENT_OBJECT_HIDE, window, OBJID_CARET, child);
     ASSERT_TRUE(PumpUntil([&] { return magwin_.caret.size() > 1; }));
     Pump();
     ASSERT_EQ(2u, magwin_.caret.size());
