@@ -52,12 +52,11 @@ std::string Text(const Triangle& t) {
     return out.str();
 }
 
-TEST(HilightFigures, RectangleFrameIsABandWithTwoOutlinesTheOuterOnePixelShort) {
+TEST(HilightFigures, RectangleFrameForStyle1AndBoxOtherwise) {
+    // Frame: a band with two outlines, the outer one a pixel short.
     EXPECT_EQ("fill 95,195,210,60 85,185,230,80 | outline 95,195,210,60 82,182,235,85",
               Text(RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 1))));
-}
-
-TEST(HilightFigures, RectangleBoxCoversTargetAndGapAndIgnoresTheWidth) {
+    // Box: target and gap covered, the width unused.
     EXPECT_EQ("fill 95,195,210,60 | outline 95,195,210,60",
               Text(RectangleFigures(Params({100, 200, 300, 250}, 2, 10, 3, 2))));
     // A point: a square of side 2(g + b) centred on it; no border, no outline.
@@ -66,18 +65,16 @@ TEST(HilightFigures, RectangleBoxCoversTargetAndGapAndIgnoresTheWidth) {
     EXPECT_EQ("fill 99,199,202,52 | outline", Text(RectangleFigures(Params({100, 200, 300, 250}, 2, 10, -1, 2))));
 }
 
-TEST(HilightFigures, CaretTrianglesOfTheWorkedExample) {
-    CaretFigures f = CaretTriangles(Params({100, 200, 101, 216}, 2, 20, 1, 3));
+TEST(HilightFigures, CaretTrianglesByStyleBitsWithTipsTruncatedTowardZero) {
+    RECT caret{100, 200, 101, 216};
+    CaretFigures f = CaretTriangles(Params(caret, 2, 20, 1, 3));
     ASSERT_EQ(2, f.count);
     ASSERT_TRUE(f.outlined);
     EXPECT_EQ("(81,177)(119,177)(100,196)", Text(f.fill[0]));
     EXPECT_EQ("(79,176)(120,176)(100,197)", Text(f.outline[0]));
     EXPECT_EQ("(100,219)(81,239)(119,239)", Text(f.fill[1]));
     EXPECT_EQ("(100,219)(80,239)(120,239)", Text(f.outline[1]));
-}
 
-TEST(HilightFigures, CaretStyleBitsChooseTheTrianglesAndTipsTruncateTowardZero) {
-    RECT caret{100, 200, 101, 216};
     CaretFigures above = CaretTriangles(Params(caret, 2, 20, 1, 1));
     ASSERT_EQ(1, above.count);
     EXPECT_EQ(196, above.fill[0].points[2].y);
@@ -104,11 +101,6 @@ TEST(HilightFigures, RingOfTheWorkedExampleAndDiscsForEveryOtherStyle) {
     // The pointer's defaults: radii 41 to 50, no outline.
     EXPECT_EQ("fill 450,350,100,100 459,359,82,82 | outline",
               Text(RingFigures(Params({500, 400, 500, 400}, 40, 10, 0, 1))));
-}
-
-TEST(HilightFigures, ColoursTakeTheOpacityAsAlphaAndSwapRedAndBlue) {
-    EXPECT_EQ(0x960000FFu, Hilight::ArgbOf(0x00FF0000, 150));
-    EXPECT_EQ(0x64123456u, Hilight::ArgbOf(0x00563412, 100));
 }
 
 // Red at opacity 150 over white.
