@@ -101,6 +101,10 @@ public:
     void UnhookKeyboard();
 
 private:
+    // Claims the process's keyboard-hook slot and installs the hook; a
+    // failure ends the process. RemoveKeyboardHook undoes both.
+    void InstallKeyboardHook();
+    void RemoveKeyboardHook();
     struct Listener {
         ListenerCallback callback;
         void* context;
