@@ -7,7 +7,6 @@
 #include "core/CrashGuard.h"
 #include "core/FrameRate.h"
 #include "core/KeyEventInfo.h"
-#include "core/ModulePath.h"
 #include "core/ScopedLock.h"
 #include "magnifier/ViewRect.h"
 #include "settings/MagSettings.h"
@@ -317,61 +316,6 @@ bool ThreadInfo(DWORD thread, GUITHREADINFO& info) {
 }
 
 }  // namespace
-
-bool EventDispatcher::LoadHookLibrary() {
-    hookModule_ = LoadProgramLibrary(L"KVHook.dll");
-    if (!hookModule_) return false;
-    installHooks_ = ModuleExport<KVInstallHooks>(hookModule_, "InstallHooks");
-    uninstallHooks_ = ModuleExport<KVUninstallHooks>(hookModule_, "UninstallHooks");
-    hookMouse_ = ModuleExport<KVHookMouse>(hookModule_, "HookMouse");
-    unhookMouse_ = ModuleExport<KVUnhookMouse>(hookModule_, "UnhookMouse");
-    if (!installHooks_ || !uninstallHooks_ || !hookMouse_ || !unhookMouse_) {
-        // Nothing was installed: unbinding only frees the library.
-        uninstallHooks_ = nullptr;
-        unhookMouse_ = nullptr;
-        UnloadHookLibrary();
-        return false;
-    }
-    if (!installHooks_(window_, messages_[0], messages_[1], messages_[2], messages_[3])) {
-        uninstallHooks_ = nullptr;  // nothing to uninstall
-        unhookMouse_ = nullptr;
-        UnloadHookLibrary();
-        return false;
-    }
-    if (!hookMouse_(OnMouse, this)) {
-        unhookMouse_ = nullptr;
-        UnloadHookLibrary();
-        return false;
-    }
-    return true;
-}
-
-bool EventDispatcher::UnloadHookLibrary() {
-    if (!hookModule_) return true;
-    bool result = true;
-    if (uninstallHooks_ && !uninstallHooks_(window_)) result = false;
-    if (unhookMouse_ && !unhookMouse_()) result = false;
-    if (!FreeLibrary(hookModule_)) result = false;
-    hookModule_ = nullptr;
-    installHooks_ = nullptr;
-    uninstallHooks_ = nullptr;
-    hookMouse_ = nullptr;
-    unhookMouse_ = nullptr;
-    return result;
-}
-
-bool EventDispatcher::OnMouse(void* context, UINT message, const void* data) {
-    auto* hub = static_cast<EventDispatcher*>(context);
-    const auto* record = static_cast<const MSLLHOOKSTRUCT*>(data);
-    if (message == WM_MOUSEMOVE) {
-        POINT point{record->pt.x - GetSystemMetrics(SM_XVIRTUALSCREEN),
-                    record->pt.y - GetSystemMetrics(SM_YVIRTUALSCREEN)};
-        hub->Dispatch(MouseMove, &point);
-    } else if (message == WM_MOUSEWHEEL && GetAsyncKeyState(VK_MENU) < 0) {
-        if (!hub->Dispatch(AltWheel, const_cast<void*>(data))) PostQuitMessage(1);
-    }
-    return true;
-}
 
 int EventDispatcher::ClassifyFocus(GUITHREADINFO& info) {
     if (!focusWindow_) return 0;
