@@ -111,6 +111,9 @@ private:
     };
 
     static bool OnTick(void* context, void* data);
+    // GetGUIThreadInfo of a thread; a thread that just ended, or any other
+    // failure, leaves it false.
+    static bool ThreadInfo(DWORD thread, GUITHREADINFO& info);
     // 0 failure, 1 the focus window shows no caret (yet), 2 it does (info filled).
     int ClassifyFocus(GUITHREADINFO& info);
     // Raises CaretFound, then watches the caret for a move just after it.
