@@ -7,7 +7,6 @@
 #include "core/CrashGuard.h"
 #include "core/FrameRate.h"
 #include "core/KeyEventInfo.h"
-#include "core/ScopedLock.h"
 #include "magnifier/ViewRect.h"
 #include "settings/MagSettings.h"
 
@@ -19,9 +18,6 @@ const wchar_t kMsgWindowTitle[] = L"KOVAX Worker";
 namespace {
 const wchar_t* const kMessageNames[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd",
                                          L"Message.DestroyWnd"};
-
-// Wakes the loop to run the queued tasks; its parameters mean nothing.
-constexpr UINT kTaskMessage = WM_APP + 1;
 }  // namespace
 
 EventDispatcher::EventDispatcher() {
@@ -225,43 +221,6 @@ bool EventDispatcher::OnTick(void* context, void* data) {
 
     ViewRect none{0, 0, 0, 0};
     return hub->Dispatch(Frame, &none);
-}
-
-bool EventDispatcher::RunOnMainThread(MainThreadTask task, void* context, int i, double d) {
-    if (GetCurrentThreadId() == thread_) {
-        task(context, i, d);
-        return true;
-    }
-    ScopedLock lock(taskLock_);
-    HWND window = window_;
-    if (!acceptingTasks_ || !window) return false;
-    tasks_.push_back({task, context, i, d});
-    if (!PostMessageW(window, kTaskMessage, 0, 0)) {
-        tasks_.pop_back();
-        return false;
-    }
-    return true;
-}
-
-void EventDispatcher::AcceptTasks(bool accept) {
-    ScopedLock lock(taskLock_);
-    acceptingTasks_ = accept;
-    tasks_.clear();
-}
-
-void EventDispatcher::RunQueuedTasks() {
-    // One wake-up may find several tasks, or none (a stray message); each
-    // task runs outside the lock, so it may hand over further tasks.
-    for (;;) {
-        QueuedTask next;
-        {
-            ScopedLock lock(taskLock_);
-            if (tasks_.empty()) return;
-            next = tasks_.front();
-            tasks_.pop_front();
-        }
-        next.task(next.context, next.i, next.d);
-    }
 }
 
 bool EventDispatcher::ScheduleCheck(int kind, int delay) {

@@ -175,6 +175,8 @@ private:
         int i;
         double d;
     };
+    // Wakes the loop to run the queued tasks; its parameters mean nothing.
+    static constexpr UINT kTaskMessage = WM_APP + 1;
     CRITICAL_SECTION taskLock_;
     std::deque<QueuedTask> tasks_;
     bool acceptingTasks_ = false;  // under taskLock_
