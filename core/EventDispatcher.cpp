@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "core/CpuUsageMeter.h"
 #include "core/CrashGuard.h"
-#include "core/FrameRate.h"
 #include "core/KeyEventInfo.h"
-#include "magnifier/ViewRect.h"
 #include "settings/MagSettings.h"
 
 namespace Hook {
@@ -185,42 +182,6 @@ LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, H
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void EventDispatcher::RaiseTick() {
-    DWORD elapsed = GetTickCount() - lastTick_;
-    bool ok = Dispatch(Tick, &elapsed);
-    // The listeners' own time does not count towards the next tick.
-    lastTick_ = GetTickCount();
-    if (!ok) PostQuitMessage(0);
-}
-
-bool EventDispatcher::SetFrameRate(unsigned rate) {
-    if (GetCurrentThreadId() != thread_) return false;
-    if (timer_) {
-        if (!KillTimer(window_, kFrameTimerId)) return false;
-        timer_ = 0;
-    }
-    if (rate == 0) return true;
-    unsigned effective = EffectiveFrameRate(rate, g_settings.MaxFrameRate.Value());
-    rate_ = effective;
-    interval_ = FrameInterval(effective);
-    timer_ = SetTimer(window_, kFrameTimerId, interval_, nullptr);
-    return timer_ != 0;
-}
-
-bool EventDispatcher::OnTick(void* context, void* data) {
-    auto* hub = static_cast<EventDispatcher*>(context);
-    DWORD elapsed = *static_cast<DWORD*>(data);
-    hub->TickChecks(elapsed);
-
-    int load = g_cpuUsageMeter ? g_cpuUsageMeter->GetUsage() : 0;
-    unsigned rate = hub->rate_;
-    unsigned next = AdaptFrameRate(rate, g_settings.MaxFrameRate.Value(), load, elapsed, hub->rateAccumulator_);
-    if (next != rate && !hub->SetFrameRate(next)) return false;
-
-    ViewRect none{0, 0, 0, 0};
-    return hub->Dispatch(Frame, &none);
 }
 
 bool EventDispatcher::ScheduleCheck(int kind, int delay) {
