@@ -1,10 +1,11 @@
+// The hub itself: its listener lists and their dispatch, the message-only
+// window "KOVAX Worker" and the program's message loop. The hub's other
+// concerns live in the EventDispatcher*.cpp files beside this one.
 #include "core/EventDispatcher.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "core/CrashGuard.h"
-#include "core/KeyEventInfo.h"
 #include "settings/MagSettings.h"
 
 namespace Hook {
@@ -182,43 +183,6 @@ LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, H
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-bool EventDispatcher::ScheduleCheck(int kind, int delay) {
-    bool found = false;
-    for (PendingCheck& c : pendingChecks_) {
-        if (c.kind == kind) {
-            c.remaining = delay;
-            found = true;
-        }
-    }
-    if (!found) pendingChecks_.push_back({kind, delay});
-    return true;
-}
-
-void EventDispatcher::TickChecks(DWORD elapsed) {
-    int step = elapsed > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(elapsed);
-    // Only the checks pending when the tick began are advanced; one armed by a
-    // listener during this pass starts counting from the next tick. Each due
-    // check is dispatched on its own: one whose chain fails does not drop the
-    // others (the window re-check must keep running).
-    size_t count = pendingChecks_.size();
-    auto it = pendingChecks_.begin();
-    for (size_t i = 0; i < count && it != pendingChecks_.end(); ++i) {
-        PendingCheck& check = *it;
-        check.remaining = check.remaining < INT_MIN + step ? INT_MIN : check.remaining - step;
-        if (check.remaining > 0) {
-            ++it;
-            continue;
-        }
-        Dispatch(CheckDue, &check);
-        // A listener that scheduled this kind again has re-armed this very check.
-        if (check.remaining <= 0) {
-            it = pendingChecks_.erase(it);
-        } else {
-            ++it;
-        }
-    }
 }
 
 }  // namespace Hook
