@@ -47,24 +47,20 @@ const IconLoad kIcons[] = {
 
 const int kNoNotice = -1;
 
-// The Options menu's switches: the registry value each toggles, its default
-// and the change announced to the magnifier.
+// The Options menu's switches: the registry value each toggles and the change
+// announced to the magnifier.
 struct Switch {
     UINT command;
-    const wchar_t* name;
-    DWORD defaultValue;
+    SettingValue value;
     int kind;
 };
 
 const Switch kSwitches[] = {
-    {ID_HIDE_SYS_CURSOR, L"HideSysCursor", 1, kSettingHideSysCursor},
-    {ID_HIDE_MINIMIZE, L"HideMinimize", 0, kNoNotice},
-    {ID_MEM_CACHE, L"UseMemCache", 0, kSettingUseMemCache},
-    {ID_INVERT_COLORS, L"InvertColors", 0, kSettingInvertColors},
+    {ID_HIDE_SYS_CURSOR, Setting::HideSysCursor, kSettingHideSysCursor},
+    {ID_HIDE_MINIMIZE, Setting::HideMinimize, kNoNotice},
+    {ID_MEM_CACHE, Setting::UseMemCache, kSettingUseMemCache},
+    {ID_INVERT_COLORS, Setting::InvertColors, kSettingInvertColors},
 };
-
-const wchar_t kMaxFrameRate[] = L"MaxFrameRate";
-const DWORD kDefaultFrameRate = 30;
 
 struct Preset {
     UINT command;
@@ -192,13 +188,13 @@ bool CDlgMain::OnCommand(UINT id, UINT code) {
     }
     if (const Switch* s = SwitchFor(id)) {
         // Any stored number but 0 counts as on, and becomes 0.
-        WritePanelSetting(s->name, s->defaultValue, ReadPanelSetting(s->name, s->defaultValue) == 0 ? 1 : 0);
+        WritePanelSetting(s->value, ReadPanelSetting(s->value) == 0 ? 1 : 0);
         if (s->kind != kNoNotice) command_->OnSettingChanged(s->kind, 0);
         return true;
     }
     for (const Preset& preset : kPresets) {
         if (preset.command != id) continue;
-        WritePanelSetting(kMaxFrameRate, kDefaultFrameRate, preset.rate);
+        WritePanelSetting(Setting::MaxFrameRate, preset.rate);
         command_->OnSettingChanged(kSettingMaxFrameRate, 0);
         return true;
     }
@@ -292,7 +288,7 @@ void CDlgMain::OnInitMenuPopup(HMENU popup) {
     if (popup == options) {
         for (const Switch& s : kSwitches) {
             if (s.command == ID_MEM_CACHE) continue;  // in the performance submenu
-            CheckMenuItem(popup, s.command, CheckedIf(ReadPanelSetting(s.name, s.defaultValue) != 0));
+            CheckMenuItem(popup, s.command, CheckedIf(ReadPanelSetting(s.value) != 0));
         }
         HIGHCONTRASTW record{};
         record.cbSize = sizeof(record);
@@ -300,8 +296,8 @@ void CDlgMain::OnInitMenuPopup(HMENU popup) {
         CheckMenuItem(popup, ID_HIGH_CONTRAST, CheckedIf(high));
     } else if (popup == GetSubMenu(options, 6)) {
         const Switch* cache = SwitchFor(ID_MEM_CACHE);
-        CheckMenuItem(popup, cache->command, CheckedIf(ReadPanelSetting(cache->name, cache->defaultValue) != 0));
-        DWORD rate = ReadPanelSetting(kMaxFrameRate, kDefaultFrameRate);
+        CheckMenuItem(popup, cache->command, CheckedIf(ReadPanelSetting(cache->value) != 0));
+        DWORD rate = ReadPanelSetting(Setting::MaxFrameRate);
         CheckMenuItem(popup, ID_PERF_HIGH, CheckedIf(rate >= 30));
         CheckMenuItem(popup, ID_PERF_AVERAGE, CheckedIf(rate >= 20 && rate < 30));
         CheckMenuItem(popup, ID_PERF_POOR, CheckedIf(rate < 20));
@@ -313,7 +309,7 @@ bool CDlgMain::OnSysCommand(WPARAM command, LPARAM lParam) {
     if ((command & 0xFFF0) != SC_MINIMIZE) return false;
     // Hidden, the dialog can only come back through the tray icon: hide it
     // only while there is one.
-    if (!ReadPanelSetting(L"HideMinimize", 0) || !tray_.IsShown()) return false;
+    if (!ReadPanelSetting(Setting::HideMinimize) || !tray_.IsShown()) return false;
     DefWindowProcW(GetSafeHwnd(), WM_SYSCOMMAND, command, lParam);
     ShowWindow(SW_HIDE);
     return true;

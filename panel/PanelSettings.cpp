@@ -8,17 +8,17 @@ namespace {
 
 using PanelValue = CRegDWORDCommon<CRegBase>;
 
-CString KeyOf(const wchar_t* name) { return CString(L"Software\\KOVAX\\") + name; }
+CString KeyOf(const wchar_t* name) { return CString(kSettingsKey) + L"\\" + name; }
 
 }  // namespace
 
-DWORD ReadPanelSetting(const wchar_t* name, DWORD defaultValue) {
-    PanelValue value(KeyOf(name), defaultValue);
+DWORD ReadPanelSetting(const SettingValue& setting) {
+    PanelValue value(KeyOf(setting.name), setting.defaultValue);
     return value.Value();
 }
 
-void WritePanelSetting(const wchar_t* name, DWORD defaultValue, DWORD value) {
+void WritePanelSetting(const SettingValue& setting, DWORD value) {
     // A fresh object has read nothing, so Assign writes whatever it is given.
-    PanelValue stored(KeyOf(name), defaultValue);
+    PanelValue stored(KeyOf(setting.name), setting.defaultValue);
     stored.Assign(value);
 }

@@ -4,6 +4,8 @@
 // so a value of the wrong type or size reads as its default there as here.
 #include <windows.h>
 
-DWORD ReadPanelSetting(const wchar_t* name, DWORD defaultValue);
+#include "settings/SettingValues.h"
+
+DWORD ReadPanelSetting(const SettingValue& setting);
 // Always writes, whatever is stored.
-void WritePanelSetting(const wchar_t* name, DWORD defaultValue, DWORD value);
+void WritePanelSetting(const SettingValue& setting, DWORD value);

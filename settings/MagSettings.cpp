@@ -1,10 +1,9 @@
 #include "settings/MagSettings.h"
 
+#include "settings/SettingValues.h"
 #include "settings/StaticInitOrder.h"
 
 namespace {
-
-const wchar_t kRoot[] = L"Software\\KOVAX\\";
 
 struct HilightGroup {
     const wchar_t* name;  // subkey below Software\KOVAX
@@ -39,7 +38,10 @@ const StyleField kFields[] = {
     {L"\\gapWidth", &HilightStyle::gapWidth},
 };
 
-std::wstring Key(const wchar_t* name) { return std::wstring(kRoot) + name; }
+std::wstring Key(const wchar_t* name) { return std::wstring(kSettingsKey) + L"\\" + name; }
+
+RegStdDWORD StdValue(const SettingValue& v) { return RegStdDWORD(Key(v.name), v.defaultValue); }
+RegDWORD Value(const SettingValue& v) { return RegDWORD(CString(Key(v.name).c_str()), v.defaultValue); }
 
 }  // namespace
 
@@ -64,19 +66,19 @@ void MagSettings::Load() {
         }
     }
 
-    ShowCPUUsage_ = RegStdDWORD(Key(L"ShowCPUUsage_"), 0);
-    MaxFrameRate = RegStdDWORD(Key(L"MaxFrameRate"), 30);
-    ZoomLevel_10 = RegStdDWORD(Key(L"ZoomLevel_10"), 20);
-    FullScreen = RegStdDWORD(Key(L"FullScreen"), 1);
-    MagwinScale = RegStdDWORD(Key(L"MagwinScale"), kMagwinScaleDefault);
+    ShowCPUUsage_ = StdValue(Setting::ShowCPUUsage_);
+    MaxFrameRate = StdValue(Setting::MaxFrameRate);
+    ZoomLevel_10 = StdValue(Setting::ZoomLevel_10);
+    FullScreen = StdValue(Setting::FullScreen);
+    MagwinScale = StdValue(Setting::MagwinScale);
     DWORD scale = MagwinScale.Value();
     if (scale < kMagwinScaleMin || scale > kMagwinScaleMax) MagwinScale.Assign(kMagwinScaleDefault);
-    MagwinSticky = RegStdDWORD(Key(L"MagwinSticky"), 0);
-    HardwareAccelerate = RegStdDWORD(Key(L"HardwareAccelerate"), 1);
-    SmoothImage = RegStdDWORD(Key(L"SmoothImage"), 1);
-    UseMemCache = RegDWORD(CString(Key(L"UseMemCache").c_str()), 0);
-    HideSysCursor = RegDWORD(CString(Key(L"HideSysCursor").c_str()), 1);
-    InvertColors = RegDWORD(CString(Key(L"InvertColors").c_str()), 0);
+    MagwinSticky = StdValue(Setting::MagwinSticky);
+    HardwareAccelerate = StdValue(Setting::HardwareAccelerate);
+    SmoothImage = StdValue(Setting::SmoothImage);
+    UseMemCache = Value(Setting::UseMemCache);
+    HideSysCursor = Value(Setting::HideSysCursor);
+    InvertColors = Value(Setting::InvertColors);
 }
 
 // Built before every other static object of the program; the compiler

@@ -11,6 +11,7 @@
 #include "settings/CRegStdBase.h"
 #include "settings/CRegStringCommon.h"
 #include "settings/HilightStyle.h"
+#include "settings/SettingValues.h"
 
 using RegStdDWORD = CRegDWORDCommon<CRegStdBase>;
 using RegDWORD = CRegDWORDCommon<CRegBase>;
@@ -51,6 +52,6 @@ public:
 // Window-mode scale limits; anything outside is replaced by the default.
 constexpr DWORD kMagwinScaleMin = 2;
 constexpr DWORD kMagwinScaleMax = 20;
-constexpr DWORD kMagwinScaleDefault = 4;
+constexpr DWORD kMagwinScaleDefault = Setting::MagwinScale.defaultValue;
 
 extern MagSettings g_settings;

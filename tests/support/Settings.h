@@ -8,8 +8,6 @@
 #include "settings/MagSettings.h"
 #include "tests/support/RegistrySandbox.h"
 
-const wchar_t kSettingsKey[] = L"Software\\KOVAX";
-
 struct StoredSetting {
     const wchar_t* name;
     DWORD value;
