@@ -96,6 +96,12 @@ public:
     static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM message, LPARAM record);
     static bool KeyboardCallback(void* context, WPARAM message, LPARAM record);
     bool OnKeyboard(const KBDLLHOOKSTRUCT& record, bool& passOn, WPARAM message);
+    // The key press or release of info (a press with its modifiers filled in)
+    // raised as KeyDown or KeyUp; keeps the keys held, sets repeat, and
+    // leaves in passOn whether the key goes on. A release goes where the
+    // key's presses went, whatever its listeners say. False when a chain
+    // failed (the hook then lets the key pass).
+    bool HandleKey(KeyEventInfo& info, bool press);
     // Removes the keyboard hook; the user's typing must not wait for a
     // program that is shutting down.
     void UnhookKeyboard();
@@ -132,6 +138,7 @@ private:
         bool shift;
         bool numLock;
         bool capsLock;
+        bool pressPassed;  // some press of the key went on to the program
     };
     struct KeyboardHook {
         HHOOK hook;

@@ -52,40 +52,57 @@ bool EventDispatcher::KeyboardCallback(void* context, WPARAM message, LPARAM rec
 
 bool EventDispatcher::OnKeyboard(const KBDLLHOOKSTRUCT& record, bool& passOn, WPARAM message) {
     passOn = true;
+    bool press = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    if (!press && message != WM_KEYUP && message != WM_SYSKEYUP) return true;
     KeyEventInfo info = {};
     info.injected = (record.flags & LLKHF_INJECTED) != 0;
     info.vk = static_cast<BYTE>(record.vkCode & 0xFF);
     info.scanCode = record.scanCode;
     info.flags = record.flags;
-    info.passOn = true;
-    info.repeat = false;
-    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-        info.repeat = keysHeld_.count(info.vk) != 0;
+    if (press) {
         info.alt = GetAsyncKeyState(VK_MENU) < 0;
         info.ctrl = GetAsyncKeyState(VK_CONTROL) < 0;
         info.shift = GetAsyncKeyState(VK_SHIFT) < 0;
         info.numLock = (GetKeyState(VK_NUMLOCK) & 1) != 0;
         info.capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
-        keysHeld_[info.vk] = {info.alt, info.ctrl, info.shift, info.numLock, info.capsLock};
-        if (!Dispatch(KeyDown, &info)) return false;
-        passOn = info.passOn;
-        return true;
     }
-    if (message == WM_KEYUP || message == WM_SYSKEYUP) {
+    bool handled = HandleKey(info, press);
+    passOn = info.passOn;
+    return handled;
+}
+
+bool EventDispatcher::HandleKey(KeyEventInfo& info, bool press) {
+    info.passOn = true;
+    info.repeat = false;
+    if (press) {
         auto held = keysHeld_.find(info.vk);
-        if (held == keysHeld_.end()) return true;
-        // The release carries the modifiers of the press.
-        info.alt = held->second.alt;
-        info.ctrl = held->second.ctrl;
-        info.shift = held->second.shift;
-        info.numLock = held->second.numLock;
-        info.capsLock = held->second.capsLock;
-        keysHeld_.erase(held);
-        if (!Dispatch(KeyUp, &info)) return false;
-        passOn = info.passOn;
-        return true;
+        info.repeat = held != keysHeld_.end();
+        bool passedBefore = info.repeat && held->second.pressPassed;
+        keysHeld_[info.vk] = {info.alt, info.ctrl, info.shift, info.numLock, info.capsLock, passedBefore};
+        // A failed chain lets the key pass.
+        bool handled = Dispatch(KeyDown, &info);
+        if (!handled) info.passOn = true;
+        // Looked up again: a listener may have pumped a release of this key.
+        held = keysHeld_.find(info.vk);
+        if (held != keysHeld_.end() && info.passOn) held->second.pressPassed = true;
+        return handled;
     }
-    return true;
+    auto held = keysHeld_.find(info.vk);
+    if (held == keysHeld_.end()) return true;
+    // The release carries the modifiers of the press, and goes where the
+    // presses went: the program gets it once it saw a press of the key (an
+    // auto-repeat that passed counts), and never a release without a press.
+    info.alt = held->second.alt;
+    info.ctrl = held->second.ctrl;
+    info.shift = held->second.shift;
+    info.numLock = held->second.numLock;
+    info.capsLock = held->second.capsLock;
+    bool pressPassed = held->second.pressPassed;
+    keysHeld_.erase(held);
+    info.passOn = pressPassed;
+    bool handled = Dispatch(KeyUp, &info);
+    info.passOn = pressPassed;
+    return handled;
 }
 
 }  // namespace Hook

@@ -46,10 +46,11 @@ bool HotKeys::KeyDown(Hook::KeyEventInfo& key) {
     if (Filtered(key)) return true;
     switch (key.vk) {
         case VK_INSERT:
-            // Unzoomed while held. A second press while it is held (an
-            // auto-repeat, or Alt released and pressed again) changes nothing.
+            // Unzoomed while held, from the press with Alt on. An auto-repeat
+            // changes nothing, also one that picked up Alt on the way (Insert
+            // held first, then Alt): its press went to the program.
             key.passOn = false;
-            if (!tracker_->NoScale()) tracker_->SetNoScale(true);
+            if (!key.repeat && !tracker_->NoScale()) tracker_->SetNoScale(true);
             return true;
         case VK_DELETE:
             key.passOn = false;
@@ -75,17 +76,14 @@ bool HotKeys::KeyUp(Hook::KeyEventInfo& key) {
     // The releases of Insert, plus and minus end their effect whatever the
     // modifiers: Alt may have been let go first, or the key's auto-repeat may
     // have recorded it without Alt. Otherwise the view would stay unzoomed or
-    // the zoom would repeat without end.
+    // the zoom would repeat without end. Whether a release goes on is the
+    // hub's: it follows the key's presses.
     switch (key.vk) {
         case VK_INSERT:
-            if (tracker_->NoScale()) {
-                tracker_->SetNoScale(false);
-                key.passOn = false;
-            }
+            if (tracker_->NoScale()) tracker_->SetNoScale(false);
             return true;
         case VK_OEM_PLUS:
         case VK_OEM_MINUS:
-            if (zoomRepeat_ != 0 && !Filtered(key)) key.passOn = false;
             zoomRepeat_ = 0;
             return true;
         default:
