@@ -4,7 +4,8 @@
 // class, so that it comes up in front of the program under test. Then it opens
 // a window, brings it to the front and writes one line per key message it
 // gets ("KEYDOWN 0xBB", "SYSKEYDOWN 0x31", "KEYUP 0xBB", "SYSKEYUP 0x31",
-// "CHAR 0x3D", "SYSCHAR 0x31"), plus
+// "CHAR 0x3D", "SYSCHAR 0x31"), one per wheel turn with its signed delta
+// ("MOUSEWHEEL 120", "MOUSEWHEEL -120"), plus
 // "FOCUS" / "UNFOCUS" as it gains and loses the keyboard focus. It ends on
 // WM_CLOSE or after three minutes at most.
 #include <windows.h>
@@ -15,12 +16,15 @@ namespace {
 
 HANDLE g_log = INVALID_HANDLE_VALUE;
 
+void WriteLine(const char* line, int length) {
+    DWORD written = 0;
+    WriteFile(g_log, line, static_cast<DWORD>(length), &written, nullptr);
+}
+
 void Log(const char* what, WPARAM value, bool withValue = true) {
     char line[64];
-    int n = withValue ? snprintf(line, sizeof(line), "%s 0x%02X\n", what, static_cast<unsigned>(value))
-                      : snprintf(line, sizeof(line), "%s\n", what);
-    DWORD written = 0;
-    WriteFile(g_log, line, static_cast<DWORD>(n), &written, nullptr);
+    WriteLine(line, withValue ? snprintf(line, sizeof(line), "%s 0x%02X\n", what, static_cast<unsigned>(value))
+                              : snprintf(line, sizeof(line), "%s\n", what));
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -45,6 +49,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             // window menu's loop and take the keys that follow.
             Log("SYSKEYUP", wParam);
             return 0;
+        case WM_MOUSEWHEEL: {
+            char line[32];
+            WriteLine(line, snprintf(line, sizeof(line), "MOUSEWHEEL %d\n", GET_WHEEL_DELTA_WPARAM(wParam)));
+            return 0;
+        }
         case WM_SETFOCUS:
             Log("FOCUS", 0, false);
             return 0;
