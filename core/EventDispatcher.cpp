@@ -112,6 +112,8 @@ bool EventDispatcher::RunMessageLoop() {
                 result = false;
             } else {
                 if (!SetFrameRate(g_settings.MaxFrameRate.Value())) FatalExit();
+                // What was handed over before there was a window to wake.
+                RunQueuedTasks();
                 MSG msg;
                 for (;;) {
                     BOOL got = GetMessageW(&msg, nullptr, 0, 0);

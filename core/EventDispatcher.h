@@ -55,8 +55,9 @@ public:
     void TickChecks(DWORD elapsed);
 
     // Runs task(context, i, d) on the hub's thread: at once when called there,
-    // else queued in the hub and the loop woken up. False when it cannot be
-    // handed over (the loop is not running).
+    // else queued in the hub and run by the loop, also when handed over
+    // before the loop started. False when it cannot be handed over (the loop
+    // has ended: the program is going).
     using MainThreadTask = void (*)(void* context, int i, double d);
     bool RunOnMainThread(MainThreadTask task, void* context, int i, double d);
 
@@ -186,7 +187,7 @@ private:
     static constexpr UINT kTaskMessage = WM_APP + 1;
     CRITICAL_SECTION taskLock_;
     std::deque<QueuedTask> tasks_;
-    bool acceptingTasks_ = false;  // under taskLock_
+    bool acceptingTasks_ = true;  // under taskLock_
 };
 
 constexpr UINT_PTR kFrameTimerId = 1;

@@ -11,10 +11,12 @@ bool EventDispatcher::RunOnMainThread(MainThreadTask task, void* context, int i,
         return true;
     }
     ScopedLock lock(taskLock_);
-    HWND window = window_;
-    if (!acceptingTasks_ || !window) return false;
+    if (!acceptingTasks_) return false;
     tasks_.push_back({task, context, i, d});
-    if (!PostMessageW(window, kTaskMessage, 0, 0)) {
+    // Before the loop has a window (the panel comes up first) the task
+    // waits: the loop runs what was queued once it serves.
+    HWND window = window_;
+    if (window && !PostMessageW(window, kTaskMessage, 0, 0)) {
         tasks_.pop_back();
         return false;
     }
@@ -24,7 +26,7 @@ bool EventDispatcher::RunOnMainThread(MainThreadTask task, void* context, int i,
 void EventDispatcher::AcceptTasks(bool accept) {
     ScopedLock lock(taskLock_);
     acceptingTasks_ = accept;
-    tasks_.clear();
+    if (!accept) tasks_.clear();
 }
 
 void EventDispatcher::RunQueuedTasks() {

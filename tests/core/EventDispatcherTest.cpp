@@ -723,6 +723,107 @@ TEST_F(HubLoop, ResumingInsideTheLoopRaisesEventsAgain) {
     EXPECT_TRUE(hub.IsActive());
 }
 
+// ---- tasks handed over to the loop's thread -----------------------------------
+
+// What the handed-over tasks did: their numbers in the order they ran (written
+// on the loop's thread only, read after the loop), and whether each found
+// itself on that thread with the window and the frame timer up.
+struct TaskLog {
+    TaskLog(EventDispatcher* h, int end) : hub(h), endAfter(end) {}
+    EventDispatcher* hub;
+    int endAfter;  // the task that makes this many ends the loop; 0: none
+    DWORD loopThread = GetCurrentThreadId();
+    std::vector<int> ran;
+    std::atomic<int> count{0};
+    bool served = true;
+};
+
+void LogTask(void* context, int number, double) {
+    auto* log = static_cast<TaskLog*>(context);
+    log->ran.push_back(number);
+    if (GetCurrentThreadId() != log->loopThread || !log->hub->Window() || !log->hub->TimerInterval()) {
+        log->served = false;
+    }
+    if (++log->count == log->endAfter) EndLoop(*log->hub);
+}
+
+// A thread that hands tasks first .. first + count - 1 over, in this order,
+// once start (if any) is set.
+struct HandOver {
+    TaskLog* log;
+    int first;
+    int count;
+    HANDLE start = nullptr;
+    HANDLE thread = nullptr;
+    int refused = 0;
+};
+
+DWORD WINAPI HandOverTasks(LPVOID parameter) {
+    auto* h = static_cast<HandOver*>(parameter);
+    if (h->start) WaitForSingleObject(h->start, 10000);
+    for (int k = 0; k < h->count; ++k) {
+        if (!h->log->hub->RunOnMainThread(LogTask, h->log, h->first + k, 0.0)) ++h->refused;
+    }
+    return 0;
+}
+
+bool Join(HANDLE thread) {
+    bool ended = WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended;
+}
+
+// The control panel comes up before the loop: its first commands wait for it.
+TEST_F(HubLoop, TasksHandedOverBeforeTheLoopRunOnceItServes) {
+    EventDispatcher hub;
+    TaskLog log{&hub, 3};
+    HandOver early{&log, 0, 3};
+    HANDLE thread = CreateThread(nullptr, 0, HandOverTasks, &early, 0, nullptr);
+    ASSERT_TRUE(thread && Join(thread));
+    EXPECT_EQ(0, early.refused);
+    EXPECT_TRUE(log.ran.empty());
+
+    ASSERT_TRUE(RunLoop(hub)) << "ran " << log.count << " of the 3 tasks";
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), log.ran);
+    EXPECT_TRUE(log.served) << "a task ran before the window and the timer were up, or on another thread";
+
+    // Once the loop has ended nothing would run them: refused.
+    HandOver late{&log, 3, 1};
+    thread = CreateThread(nullptr, 0, HandOverTasks, &late, 0, nullptr);
+    ASSERT_TRUE(thread && Join(thread));
+    EXPECT_EQ(1, late.refused);
+}
+
+TEST_F(HubLoop, TasksFromSeveralThreadsAtOnceEachRunOnceInTheirOrder) {
+    EventDispatcher hub;
+    TaskLog log{&hub, 0};
+    constexpr int kThreads = 4, kEach = 250;
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<HandOver> senders;
+    for (int t = 0; t < kThreads; ++t) senders.push_back({&log, t * kEach, kEach, start});
+    bool joined = true;
+    ASSERT_TRUE(RunLoopWith(hub, [&] {
+        for (HandOver& h : senders) h.thread = CreateThread(nullptr, 0, HandOverTasks, &h, 0, nullptr);
+        SetEvent(start);
+        for (HandOver& h : senders) joined = h.thread && Join(h.thread) && joined;
+        WaitUntil([&] { return log.count >= kThreads * kEach; });
+    }));
+    CloseHandle(start);
+    ASSERT_TRUE(joined);
+
+    for (const HandOver& h : senders) EXPECT_EQ(0, h.refused);
+    EXPECT_EQ(kThreads * kEach, static_cast<int>(log.ran.size()));
+    EXPECT_TRUE(log.served);
+    // Each number once, and each sender's numbers in the order it handed them over.
+    std::vector<int> next(kThreads);
+    for (int t = 0; t < kThreads; ++t) next[t] = t * kEach;
+    for (int number : log.ran) {
+        int t = number / kEach;
+        ASSERT_TRUE(t >= 0 && t < kThreads && number == next[t]) << "task " << number << " out of turn";
+        ++next[t];
+    }
+}
+
 // ---- the frame timer inside the loop ------------------------------------------
 
 using HubFrameTimer = HubLoop;
