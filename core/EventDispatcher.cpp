@@ -91,6 +91,7 @@ bool EventDispatcher::RunMessageLoop() {
     bool result = true;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     loopEnded_ = false;
+    lastBinding_ = HookBinding::kNotTried;
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
@@ -108,7 +109,8 @@ bool EventDispatcher::RunMessageLoop() {
         } else {
             SetClassLongPtrW(window_, 0, reinterpret_cast<LONG_PTR>(this));
             AcceptTasks(true);
-            if (!LoadHookLibrary()) {
+            lastBinding_ = LoadHookLibrary();
+            if (lastBinding_ != HookBinding::kBound) {
                 result = false;
             } else {
                 if (!SetFrameRate(g_settings.MaxFrameRate.Value())) FatalExit();

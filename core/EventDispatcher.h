@@ -41,6 +41,12 @@ public:
     // and cleans up. True when every step succeeded.
     bool RunMessageLoop();
 
+    // The hook library's binding as the last RunMessageLoop found it. Missing
+    // and refused keep the loop from running, and the user is told which of
+    // the two it was; kNotTried when the hub's window could not be made.
+    enum class HookBinding { kNotTried, kBound, kMissing, kRefused };
+    HookBinding LastHookBinding() const { return lastBinding_; }
+
     // (Re)starts the frame timer at rate frames per second, bounded by 3 and
     // MaxFrameRate; 0 stops it. Only on the hub's thread: Windows refuses a
     // timer of a window that belongs to another thread, so this does too.
@@ -75,8 +81,10 @@ public:
     static LRESULT CALLBACK MsgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // Binds KVHook.dll from the program's folder and installs its hooks,
-    // reporting to the hub's window; false (and unbound) when anything fails.
-    bool LoadHookLibrary();
+    // reporting to the hub's window. Missing: the library cannot be loaded or
+    // lacks an export; refused: it declined to install (all its slots taken).
+    // Unbound again unless bound.
+    HookBinding LoadHookLibrary();
     bool UnloadHookLibrary();
     // The hook library's mouse callback: pointer moves and Alt+wheel turns.
     static bool OnMouse(void* context, UINT message, const void* data);
@@ -167,6 +175,7 @@ private:
     KVUninstallHooks uninstallHooks_ = nullptr;
     KVHookMouse hookMouse_ = nullptr;
     KVUnhookMouse unhookMouse_ = nullptr;
+    HookBinding lastBinding_ = HookBinding::kNotTried;
     ActivationInfo activation_{0, 0};
     std::atomic<bool> active_{true};
     // Set once the loop has ended, so that destroying the window does not

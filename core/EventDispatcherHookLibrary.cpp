@@ -7,9 +7,9 @@
 
 namespace Hook {
 
-bool EventDispatcher::LoadHookLibrary() {
+EventDispatcher::HookBinding EventDispatcher::LoadHookLibrary() {
     hookModule_ = LoadProgramLibrary(L"KVHook.dll");
-    if (!hookModule_) return false;
+    if (!hookModule_) return HookBinding::kMissing;
     installHooks_ = ModuleExport<KVInstallHooks>(hookModule_, "InstallHooks");
     uninstallHooks_ = ModuleExport<KVUninstallHooks>(hookModule_, "UninstallHooks");
     hookMouse_ = ModuleExport<KVHookMouse>(hookModule_, "HookMouse");
@@ -19,20 +19,20 @@ bool EventDispatcher::LoadHookLibrary() {
         uninstallHooks_ = nullptr;
         unhookMouse_ = nullptr;
         UnloadHookLibrary();
-        return false;
+        return HookBinding::kMissing;
     }
     if (!installHooks_(window_, messages_[0], messages_[1], messages_[2], messages_[3])) {
         uninstallHooks_ = nullptr;  // nothing to uninstall
         unhookMouse_ = nullptr;
         UnloadHookLibrary();
-        return false;
+        return HookBinding::kRefused;
     }
     if (!hookMouse_(OnMouse, this)) {
         unhookMouse_ = nullptr;
         UnloadHookLibrary();
-        return false;
+        return HookBinding::kRefused;
     }
-    return true;
+    return HookBinding::kBound;
 }
 
 bool EventDispatcher::UnloadHookLibrary() {

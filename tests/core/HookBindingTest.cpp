@@ -245,6 +245,7 @@ TEST_F(HookTest, AFailedBindingEndsTheRunBeforeTheLoopAndUndoesWhatWasDone) {
         }
         Fake().setFailStep(0);
         EXPECT_FALSE(ok);
+        EXPECT_EQ(EventDispatcher::HookBinding::kRefused, hub.LastHookBinding()) << "told apart from a missing one";
         EXPECT_FALSE(fired);
         EXPECT_FALSE(stepRan);
         EXPECT_EQ(0, ticks);
