@@ -3,12 +3,10 @@
 #include "core/ModulePath.h"
 #include "kvhook/KVHook.h"
 
-const wchar_t HookListener::kClass[] = L"KOVAXTestHookListener";
-
-HookListener::HookListener() {
+HookListener::HookListener(const wchar_t* library) {
     const wchar_t* names[4] = {L"Message.SetFocus", L"Message.Activate", L"Message.CreateWnd", L"Message.DestroyWnd"};
     for (int i = 0; i < 4; ++i) messages_[i] = RegisterWindowMessageW(names[i]);
-    library_ = LoadProgramLibrary(L"KVHook.dll");
+    library_ = library ? LoadLibraryW(library) : LoadProgramLibrary(L"KVHook.dll");
     WNDCLASSW wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleW(nullptr);

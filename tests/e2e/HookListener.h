@@ -12,9 +12,11 @@ public:
     static constexpr UINT kAskBound = WM_APP + 10;       // -> 1 while bound
     static constexpr UINT kAskSawCreated = WM_APP + 11;  // wParam: window -> 1 when reported
     static constexpr UINT kAskUninstall = WM_APP + 12;   // -> UninstallHooks' result
-    static const wchar_t kClass[];
+    static constexpr wchar_t kClass[] = L"KOVAXTestHookListener";
 
-    HookListener();
+    // library: the path of the hook library to bind; null: the one next to
+    // this program.
+    explicit HookListener(const wchar_t* library = nullptr);
     ~HookListener();
     HookListener(const HookListener&) = delete;
     HookListener& operator=(const HookListener&) = delete;
