@@ -32,15 +32,44 @@ MagWin* CreateOutput(Hook::EventDispatcher* hub) {
     return new GDIMagWin(hub);
 }
 
-int RunMagnifier() {
+namespace {
+
+// The exit code of a start that cannot run here; 1 is the fatal stop's.
+constexpr int kExitCannotRun = 2;
+
+// The text that tells the user why the hook library could not be bound; 0
+// when it was (or the loop ended before the library was tried).
+UINT HookLibraryFailure(Hook::EventDispatcher::HookBinding binding) {
+    switch (binding) {
+        case Hook::EventDispatcher::HookBinding::kMissing:
+            return IDS_HOOK_LIBRARY_MISSING;
+        case Hook::EventDispatcher::HookBinding::kRefused:
+            return IDS_HOOK_LIBRARY_REFUSED;
+        default:
+            return 0;
+    }
+}
+
+// Called with the cursors back and the output gone: the user needs a pointer
+// to answer, and nothing frozen stays on the screen behind the box.
+void TellCannotRun(UINT text) {
+    wchar_t message[256] = L"";
+    LoadStringW(GetModuleHandleW(nullptr), text, message, 256);
+    MessageBoxW(nullptr, message, L"KOVAX", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+}
+
+}  // namespace
+
+int RunMagnifier(CursorSystem& cursors) {
     HCURSOR own = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_TRANSPARENT));
-    g_sysCursorManager = new SysCursorManager(own, RealCursorSystem());
+    g_sysCursorManager = new SysCursorManager(own, cursors);
     // Cursors left replaced by a run that died are put back first.
     RestoreSystemCursors();
     InstallCrashHandlers();
     g_cpuUsageMeter = new CpuUsageMeter();
     g_instance = GetModuleHandleW(nullptr);
 
+    UINT failure = 0;  // the text of what kept the magnifier from running
     auto* hub = new Hook::EventDispatcher();
     if (MagWin* magwin = CreateOutput(hub)) {
         auto* tracker = new MagTracker(hub, magwin);
@@ -54,6 +83,11 @@ int RunMagnifier() {
             hub->RunMessageLoop();
             command->RestoreCursorsForGood();
             magwin->Stop();
+            failure = HookLibraryFailure(hub->LastHookBinding());
+        } else {
+            // Also the window output after a Yes to software mode: it refuses a
+            // display of fewer than 16 bits per pixel, as the overlay does.
+            failure = IDS_OUTPUT_UNAVAILABLE;
         }
 
         delete hotKeys;
@@ -66,5 +100,9 @@ int RunMagnifier() {
     SysCursorManager* manager = g_sysCursorManager;
     g_sysCursorManager = nullptr;
     delete manager;
+    if (failure) {
+        TellCannotRun(failure);
+        return kExitCannotRun;
+    }
     return 0;
 }

@@ -1,8 +1,14 @@
 #pragma once
 // The program's run from start-up to shut-down, as the entry function calls
 // it: builds the long-lived objects in order, runs the hub's message loop and
-// tears everything down in reverse. Returns the exit code (always 0).
-int RunMagnifier();
+// tears everything down in reverse. Returns the exit code: 0 after a run (or
+// when the user declined software mode), 2 when it cannot run here (the
+// output cannot be opened on this display, or the hook library cannot be
+// bound), after telling the user which. The system cursors go through
+// cursors.
+#include "magnifier/CursorSystem.h"
+
+int RunMagnifier(CursorSystem& cursors = RealCursorSystem());
 
 class MagWin;
 namespace Hook {

@@ -4,9 +4,11 @@
 // thread of its own), fatal (a fatal stop), frames (every frame fails from
 // then on: the process runs out of GDI objects), nullwindow (the hub's window
 // procedure called without a window), quit (a normal end through the hub's
-// window) or run (nothing: the test kills it). Every reload of the system
-// cursors appends a line to MARKER-FILE: "start" before the trigger fired,
-// "after" once it has.
+// window), run (nothing: the test kills it), nooutput (the output cannot open:
+// its window class is taken) or unbound (the hook library refuses to bind).
+// Every reload of the system cursors appends a line to MARKER-FILE: "start"
+// before the trigger fired, "after" once it has; every system cursor
+// replaced appends "hide".
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,21 +19,40 @@
 #include "core/Application.h"
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
+#include "core/ModulePath.h"
+#include "magnifier/GDIMagWin.h"
 #include "settings/MagSettings.h"
 
 namespace {
 
 volatile LONG g_triggered = 0;
 HANDLE g_marker = INVALID_HANDLE_VALUE;
-enum Mode { kRun, kFault, kThrow, kFatal, kFrames, kNullWindow, kQuit } g_mode = kRun;
+enum Mode { kRun, kFault, kThrow, kFatal, kFrames, kNullWindow, kQuit, kNoOutput, kUnbound } g_mode = kRun;
 
 // Runs inside the crash filter: plain kernel calls only.
-void RecordReload() {
-    const char* line = g_triggered ? "after\r\n" : "start\r\n";
+void Record(const char* line) {
     DWORD written = 0;
     WriteFile(g_marker, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
     FlushFileBuffers(g_marker);
 }
+
+void RecordReload() {
+    Record(g_triggered ? "after\r\n" : "start\r\n");
+}
+
+// The real cursor calls, with every replacement recorded: the system may
+// accept one without showing it.
+class RecordingCursors : public CursorSystem {
+public:
+    HCURSOR LoadSystem(DWORD id) override { return RealCursorSystem().LoadSystem(id); }
+    HCURSOR Copy(HCURSOR cursor) override { return RealCursorSystem().Copy(cursor); }
+    BOOL SetSystem(HCURSOR cursor, DWORD id) override {
+        Record("hide\r\n");
+        return RealCursorSystem().SetSystem(cursor, id);
+    }
+    BOOL Reload() override { return RealCursorSystem().Reload(); }  // recorded by the reload probe
+    void Destroy(HCURSOR cursor) override { RealCursorSystem().Destroy(cursor); }
+};
 
 HWND OwnWorker() {
     HWND w = nullptr;
@@ -73,6 +94,8 @@ DWORD WINAPI Trigger(LPVOID) {
             PostMessageW(OwnWorker(), WM_DESTROY, 0, 0);
             break;
         case kRun:
+        case kNoOutput:
+        case kUnbound:
             break;
     }
     return 0;
@@ -90,6 +113,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (!wcscmp(argv[1], L"frames")) g_mode = kFrames;
     if (!wcscmp(argv[1], L"nullwindow")) g_mode = kNullWindow;
     if (!wcscmp(argv[1], L"quit")) g_mode = kQuit;
+    if (!wcscmp(argv[1], L"nooutput")) g_mode = kNoOutput;
+    if (!wcscmp(argv[1], L"unbound")) g_mode = kUnbound;
     g_marker = CreateFileW(argv[2], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     g_cursorReloadProbe = RecordReload;
@@ -100,6 +125,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     RegOverridePredefKey(HKEY_CURRENT_USER, key);
     g_settings.Load();
 
+    if (g_mode == kNoOutput) {
+        WNDCLASSEXW taken = {};
+        taken.cbSize = sizeof(taken);
+        taken.lpfnWndProc = DefWindowProcW;
+        taken.hInstance = GetModuleHandleW(nullptr);
+        taken.lpszClassName = kMainWindowClass;
+        if (!RegisterClassExW(&taken)) return 3;
+    }
+    if (g_mode == kUnbound) {
+        // The test programs' stand-in library, held by the path the hub binds.
+        HMODULE fake = LoadProgramLibrary(L"KVHook.dll");
+        auto refuse = fake ? ModuleExport<void (*)(int)>(fake, "FakeHook_SetFailStep") : nullptr;
+        if (!refuse) return 3;
+        refuse(1);
+    }
+
     CloseHandle(CreateThread(nullptr, 0, Trigger, nullptr, 0, nullptr));
-    return RunMagnifier();
+    static RecordingCursors cursors;
+    return RunMagnifier(cursors);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -133,6 +134,31 @@ TEST_F(CrashRun, NullWindowStopRestoresTheCursorsBeforeItsMessage) {
     EXPECT_NE(std::string::npos, Marker().find("after")) << "cursors still replaced under the box: " << Marker();
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(1u, End(process));
+}
+
+// A start that fails once the cursors were due to go (the output cannot
+// open; the hook library refuses after the output opened) leaves them shown
+// under the box that says why: the user needs a pointer to answer it.
+TEST_F(CrashRun, AStartThatFailsLeavesTheCursorsShownUnderItsBox) {
+    for (const wchar_t* mode : {L"nooutput", L"unbound"}) {
+        SCOPED_TRACE(std::string(mode, mode + wcslen(mode)));
+        DeleteFileW(marker_.c_str());
+        HANDLE process = Start(mode);
+        ASSERT_NE(nullptr, process);
+        HWND box = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX", GetProcessId(process), 20000);
+        EXPECT_NE(nullptr, box) << "no message box";
+        const std::string marker = Marker();
+        const size_t lastHide = marker.rfind("hide");
+        if (!wcscmp(mode, L"unbound")) {
+            EXPECT_NE(std::string::npos, lastHide) << "never hidden: " << marker;
+        }
+        const bool reloadedSince = lastHide == std::string::npos ||
+                                   marker.find("start", lastHide) != std::string::npos ||
+                                   marker.find("after", lastHide) != std::string::npos;
+        EXPECT_TRUE(reloadedSince) << "hidden under the box: " << marker;
+        if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(2u, End(process));
+    }
 }
 
 TEST_F(CrashRun, StartAfterAKilledRunReloadsTheCursors) {

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "resources/kvgui_resource.h"
+#include "tests/e2e/HookListener.h"
+#include "tests/e2e/HookListenerProcess.h"
 #include "tests/support/ChildProcess.h"
 
 namespace {
@@ -68,14 +72,29 @@ protected:
     HWND Output(DWORD timeoutMs = 5000) const {
         return WaitForProcessWindow(nullptr, L"KOVAXMainClass", L"KOVAX", process_.dwProcessId, timeoutMs);
     }
-    // Ends it as Alt+Delete does, through its worker window; its exit code
-    // (STILL_ACTIVE, 259, when it has not ended within 15 s).
+    // Ends it as Alt+Delete does, through its worker window; its exit code.
     DWORD EndThrough(HWND worker) {
         PostMessageW(worker, WM_DESTROY, 0, 0);
+        return ExitCode();
+    }
+    // Its exit code once it has ended (STILL_ACTIVE, 259, when it has not
+    // ended within 15 s).
+    DWORD ExitCode() {
         WaitForSingleObject(process_.hProcess, 15000);
         DWORD code = 12345;
         GetExitCodeProcess(process_.hProcess, &code);
         return code;
+    }
+    // Answers its message box "KOVAX" and waits for the box to go; the box's
+    // text, empty when none came.
+    std::wstring AnswerBox(int answer) {
+        HWND box = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX", process_.dwProcessId, 15000);
+        if (!box) return L"";
+        wchar_t text[512] = L"";
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        for (int waited = 0; waited < 10000 && IsWindow(box); waited += 50) Sleep(50);
+        return text;
     }
     PROCESS_INFORMATION process_ = {};
 };
@@ -149,6 +168,7 @@ TEST_F(ProgramRun, LoadsItsLibrariesOnlyFromItsOwnFolder) {
     }
 
     ASSERT_TRUE(Launch(home + L"KOVAX.exe", current.c_str()));
+    AnswerBox(IDOK);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 15000));
     for (const wchar_t* name : names) {
         std::wstring marker = current + name + L".loaded";
@@ -206,6 +226,69 @@ TEST_F(ProgramRun, RunsTheOverlayOutputAndEndsWithCodeZeroOnDestroy) {
     EXPECT_EQ(nullptr, WaitForProcessWindow(nullptr, L"#32770", L"KOVAX", process_.dwProcessId, 100)) << "asked";
     EXPECT_EQ(nullptr, Output(100));
     EXPECT_EQ(0u, EndThrough(worker));
+}
+
+// What keeps the program from running here is told in a box of its own;
+// once the box is answered, the program ends with code 2.
+class CannotRun : public ProgramRun {
+protected:
+    static constexpr DWORD kCannotRun = 2;
+};
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+TEST_F(CannotRun, MissingHookLibraryIsToldAndEndsWithCodeTwo) {
+    // A copy of the program alone in a folder of its own.
+    const std::wstring folder = TestsFolder() + L"alone-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring copy = folder + L"\\KOVAX.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE));
+
+    ASSERT_TRUE(Launch(copy));
+    const std::wstring text = AnswerBox(IDOK);
+    EXPECT_NE(std::wstring::npos, text.find(L"KVHook.dll is missing")) << Narrow(text);
+    EXPECT_EQ(kCannotRun, ExitCode());
+    // A copy that still runs cannot be deleted.
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 10000);
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The hook library has eight slots, one per magnifier bound at once: eight
+// listeners take them all in the program's own KVHook.dll.
+TEST_F(CannotRun, NinthMagnifierIsToldTheLimitAndEndsWithCodeTwo) {
+    std::wstring library = ProgramPath();
+    library.replace(library.find_last_of(L"\\/") + 1, std::wstring::npos, L"KVHook.dll");
+    std::vector<std::unique_ptr<HookListenerProcess>> holders;
+    for (int i = 0; i < 8; ++i) {
+        holders.push_back(std::make_unique<HookListenerProcess>(TestsFolder() + L"e2e\\HookListener.exe", library));
+    }
+    for (auto& holder : holders) ASSERT_EQ(1, holder->Ask(HookListener::kAskBound)) << "a holder could not bind";
+
+    ASSERT_TRUE(Launch());
+    const std::wstring text = AnswerBox(IDOK);
+    EXPECT_NE(std::wstring::npos, text.find(L"At most 8 magnifiers")) << Narrow(text);
+    EXPECT_EQ(kCannotRun, ExitCode());
+}
+
+// Neither output takes a display of fewer than 16 bits per pixel, the window
+// output after a Yes to software mode included. Only on such a display
+// (scripts/test.sh runs it again on one).
+TEST_F(CannotRun, EightBitDisplayIsToldEvenAfterYesToSoftwareMode) {
+    HDC screen = GetDC(nullptr);
+    const int depth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    if (depth >= 16) GTEST_SKIP() << "a display of " << depth << " bits per pixel";
+    SetDword(L"HardwareAccelerate", 1);
+    ASSERT_TRUE(Launch());
+    const std::wstring question = AnswerBox(IDYES);
+    EXPECT_NE(std::wstring::npos, question.find(L"software simulation mode")) << Narrow(question);
+    const std::wstring text = AnswerBox(IDOK);
+    EXPECT_NE(std::wstring::npos, text.find(L"16 bits per pixel")) << Narrow(text);
+    EXPECT_EQ(kCannotRun, ExitCode());
 }
 
 }  // namespace
