@@ -142,6 +142,10 @@ bool EventDispatcher::RunMessageLoop() {
     return result;
 }
 
+void EventDispatcher::EndLoop() {
+    if (!loopEnded_) PostQuitMessage(0);
+}
+
 LRESULT CALLBACK EventDispatcher::MsgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!window) NullWindowStop();
     auto* hub = reinterpret_cast<EventDispatcher*>(GetClassLongPtrW(window, 0));
@@ -151,7 +155,7 @@ LRESULT CALLBACK EventDispatcher::MsgWindowProc(HWND window, UINT message, WPARA
 
 LRESULT EventDispatcher::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window) {
     if (message == WM_DESTROY) {
-        if (!loopEnded_) PostQuitMessage(0);
+        EndLoop();
         return 0;
     }
     if (message == kTaskMessage) {

@@ -40,6 +40,10 @@ public:
     // Creates the window, starts the frame timer, runs the loop until WM_QUIT,
     // and cleans up. True when every step succeeded.
     bool RunMessageLoop();
+    // On the hub's thread: ends the loop, or the next one to start when none
+    // runs yet; nothing once the loop has ended (a quit message left behind
+    // would end whatever pumps messages next, a message box of the exit).
+    void EndLoop();
 
     // The hook library's binding as the last RunMessageLoop found it. Missing
     // and refused keep the loop from running, and the user is told which of

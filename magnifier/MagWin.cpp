@@ -90,10 +90,19 @@ IMagCommand* MagWin::Command() const {
     return command_;
 }
 
+namespace {
+void EndLoopTask(void* hub, int, double) { static_cast<Hook::EventDispatcher*>(hub)->EndLoop(); }
+}  // namespace
+
 LRESULT MagWin::Quit() {
-    // After the loop has ended the hub has no window: nothing to wait for.
     HWND window = hub_->Window();
-    return window ? SendMessageW(window, WM_DESTROY, 0, 0) : 0;
+    if (window) return SendMessageW(window, WM_DESTROY, 0, 0);
+    // No window: the loop has not started yet (the panel comes up before it
+    // and the user may already have confirmed its quit), or it has ended and
+    // there is nothing to wait for. The hub keeps a quit asked for early and
+    // ends its loop as soon as it starts.
+    hub_->RunOnMainThread(EndLoopTask, hub_, 0, 0);
+    return 0;
 }
 
 double MagWin::GetZoom() {

@@ -344,4 +344,12 @@ TEST_F(CommandTest, ExitFromAnotherThreadEndsTheLoop) {
     Cmd().Exit();
 }
 
+// The panel comes up before the hub's loop: a quit confirmed in that first
+// instant must still end the program once the loop starts.
+TEST_F(CommandTest, ExitBeforeTheLoopStartsEndsItAsSoonAsItRuns) {
+    std::thread early([&] { Cmd().Exit(); });
+    early.join();
+    EXPECT_TRUE(RunLoop(*hub_));
+}
+
 }  // namespace
