@@ -1,5 +1,6 @@
 #include "panel/CSystemTray.h"
 
+#include "panel/NotifyIcon.h"
 #include "panel/PanelMessages.h"
 #include "resources/kvgui_resource.h"
 
@@ -33,7 +34,7 @@ CSystemTray::~CSystemTray() {
     wanted_ = 0;
     if (enabled_ && everAdded_) {
         record_.uFlags = 0;
-        Shell_NotifyIconW(NIM_DELETE, &record_);
+        CallNotifyIcon(NIM_DELETE, &record_);
     }
     if (hiddenWindow_) DestroyWindow(hiddenWindow_);
     hiddenWindow_ = nullptr;
@@ -61,7 +62,7 @@ bool CSystemTray::Create(HINSTANCE instance, HWND target, UINT message, HICON ic
     creationFlags_ = record_.uFlags;
     wanted_ = 1;
 
-    bool added = Shell_NotifyIconW(NIM_ADD, &record_) != FALSE;
+    bool added = CallNotifyIcon(NIM_ADD, &record_) != FALSE;
     hidden_ = added ? 0 : 1;
     if (added) everAdded_ = true;
     return added;
@@ -70,9 +71,9 @@ bool CSystemTray::Create(HINSTANCE instance, HWND target, UINT message, HICON ic
 void CSystemTray::OnTaskbarCreated() {
     if (!wanted_) return;
     record_.uFlags = creationFlags_;
-    bool shown = Shell_NotifyIconW(NIM_ADD, &record_) != FALSE;
+    bool shown = CallNotifyIcon(NIM_ADD, &record_) != FALSE;
     // A shell that still holds our icon refuses the add; bring it up to date.
-    if (!shown && everAdded_) shown = Shell_NotifyIconW(NIM_MODIFY, &record_) != FALSE;
+    if (!shown && everAdded_) shown = CallNotifyIcon(NIM_MODIFY, &record_) != FALSE;
     hidden_ = shown ? 0 : 1;
     if (shown) everAdded_ = true;
 }

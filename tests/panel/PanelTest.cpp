@@ -75,12 +75,22 @@ private:
     Calls calls_;
 };
 
+// One call of the tray's on the notification area.
+struct NotifyCall {
+    DWORD message;
+    UINT id;
+    HWND window;
+    bool operator==(const NotifyCall& o) const { return message == o.message && id == o.id && window == o.window; }
+};
+
 // What the panel asked the shell to open and the high-contrast switches it
-// made, recorded in place of the real calls, which Wine cannot show.
+// made, recorded in place of the real calls, which Wine cannot show; the
+// tray's calls, recorded and passed on to the shell.
 struct SystemRecord {
     std::mutex lock;
     std::vector<std::wstring> opened;
     std::vector<HIGHCONTRASTW> switched;
+    std::vector<NotifyCall> notified;
     DWORD highContrastFlags = 0;  // what a read reports
 } g_system;
 
@@ -88,6 +98,14 @@ bool RecordOpen(const wchar_t* target) {
     std::lock_guard<std::mutex> guard(g_system.lock);
     g_system.opened.push_back(target);
     return true;
+}
+
+BOOL RecordNotifyIcon(DWORD message, NOTIFYICONDATAW* record) {
+    {
+        std::lock_guard<std::mutex> guard(g_system.lock);
+        g_system.notified.push_back({message, record->uID, record->hWnd});
+    }
+    return Shell_NotifyIconW(message, record);
 }
 
 BOOL RecordHighContrast(UINT action, HIGHCONTRASTW* record, UINT flags) {
@@ -117,8 +135,11 @@ const PanelLibrary& Panel() {
         l.init = reinterpret_cast<int (*)(IMagCommand*)>(bind("kvgui_Init"));
         l.uninit = reinterpret_cast<void (*)()>(bind("kvgui_Uninit"));
         l.update = reinterpret_cast<int (*)()>(bind("kvgui_Update"));
-        using Seams = void (*)(bool (*)(const wchar_t*), BOOL (*)(UINT, HIGHCONTRASTW*, UINT));
-        if (auto seams = reinterpret_cast<Seams>(bind("kvgui_TestSeams"))) seams(RecordOpen, RecordHighContrast);
+        using Seams =
+            void (*)(bool (*)(const wchar_t*), BOOL (*)(UINT, HIGHCONTRASTW*, UINT), BOOL (*)(DWORD, NOTIFYICONDATAW*));
+        if (auto seams = reinterpret_cast<Seams>(bind("kvgui_TestSeams"))) {
+            seams(RecordOpen, RecordHighContrast, RecordNotifyIcon);
+        }
         return l;
     }();
     return lib;
@@ -176,6 +197,7 @@ protected:
             std::lock_guard<std::mutex> guard(g_system.lock);
             g_system.opened.clear();
             g_system.switched.clear();
+            g_system.notified.clear();
             g_system.highContrastFlags = 0;
         }
         Start();
@@ -437,7 +459,11 @@ TEST_F(PanelTest, UninitReturnsWhateverIsOpenAndASecondInitIsIgnored) {
             EXPECT_EQ(static_cast<UINT>(ID_SHOW_MAIN), GetMenuItemID(menu, 0));
         }
         Uninit();
+        // Ended, not left behind: the icon went with the dialog.
         EXPECT_FALSE(IsWindow(dialog_));
+        std::lock_guard<std::mutex> guard(g_system.lock);
+        ASSERT_FALSE(g_system.notified.empty());
+        EXPECT_TRUE((NotifyCall{NIM_DELETE, IDR_TRAYMENU, dialog_}) == g_system.notified.back());
         dialog_ = nullptr;
     }
     EXPECT_EQ(1, Panel().update());  // no panel: nothing to post to
