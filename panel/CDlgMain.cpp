@@ -126,6 +126,8 @@ void CDlgMain::ShowState(int id, int state, int onSlot, int offSlot) {
 }
 
 void CDlgMain::UpdateControls() {
+    CommandScope magnifier;
+    if (!magnifier) return;
     CString format;
     format.LoadFromResource(IDS_CAPTION_FORMAT);
     CString caption;
@@ -141,6 +143,34 @@ void CDlgMain::UpdateControls() {
 
 bool CDlgMain::OnCommand(UINT id, UINT code) {
     if (code != 0) return false;  // only clicks and menu choices
+    switch (id) {
+        case ID_APP_ABOUT:
+            ShowAbout();
+            return true;
+        case ID_APP_EXIT:
+            OnCancel();
+            return true;
+        case ID_VISIT_WEBSITE:
+            OpenAddress(IDS_HOME_PAGE);
+            return true;
+        case ID_CHECK_UPDATES:
+            OpenAddress(IDS_DOWNLOAD_PAGE);
+            return true;
+        case ID_SHOW_MAIN:
+            ShowWindow(SW_RESTORE);
+            return true;
+        case ID_HIGH_CONTRAST:
+            FlipHighContrast();
+            return true;
+        default:
+            break;
+    }
+    CommandScope magnifier;
+    if (!magnifier) return true;  // closing: the magnifier may be gone
+    return MagnifierCommand(id);
+}
+
+bool CDlgMain::MagnifierCommand(UINT id) {
     switch (id) {
         case IDC_PAUSE:
             // The paused picture at once; the update that follows shows the real state.
@@ -164,24 +194,6 @@ bool CDlgMain::OnCommand(UINT id, UINT code) {
             return true;
         case IDC_FULLSCREEN:
             command_->ToggleFullScreen();
-            return true;
-        case ID_APP_ABOUT:
-            ShowAbout();
-            return true;
-        case ID_APP_EXIT:
-            OnCancel();
-            return true;
-        case ID_VISIT_WEBSITE:
-            OpenAddress(IDS_HOME_PAGE);
-            return true;
-        case ID_CHECK_UPDATES:
-            OpenAddress(IDS_DOWNLOAD_PAGE);
-            return true;
-        case ID_SHOW_MAIN:
-            ShowWindow(SW_RESTORE);
-            return true;
-        case ID_HIGH_CONTRAST:
-            FlipHighContrast();
             return true;
         default:
             break;
@@ -233,10 +245,26 @@ void CDlgMain::OnCancel() {
     askingToQuit_ = true;
     int answer = MessageBoxW(GetSafeHwnd(), question, title, MB_YESNO | MB_ICONQUESTION);
     askingToQuit_ = false;
-    // When the program closes the panel itself, its quit message ends the
-    // box: there is nothing to ask the program then.
-    if (answer != IDYES || theApp.Closing()) return;
-    command_->Exit();
+    if (answer != IDYES) return;
+    {
+        // When the program closes the panel itself, it ends the box: there is
+        // nothing to ask the program then.
+        CommandScope magnifier;
+        if (!magnifier) return;
+        command_->Exit();
+    }
+    quitConfirmed_ = true;
+    PostQuitMessage(0);
+}
+
+void CDlgMain::EndModalLoops() {
+    // A quit message does not end an open menu.
+    EndMenu();
+    // A move or size loop ends when it loses the capture; under Wine only on
+    // a quit message, which it swallows.
+    if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    // Ends a box (About box, quit question), which passes it on to the loop
+    // beneath; a loop that swallows it gets the next ask of kvgui_Uninit.
     PostQuitMessage(0);
 }
 
@@ -252,10 +280,7 @@ bool CDlgMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     }
     switch (message) {
         case kClosePanelMessage:
-            if (!theApp.Closing()) return true;  // not from kvgui_Uninit
-            // A quit message does not end an open menu: end it first.
-            EndMenu();
-            PostQuitMessage(0);
+            if (theApp.Closing()) EndModalLoops();  // else not from kvgui_Uninit
             return true;
         case WM_INITMENUPOPUP:
             if (theApp.Closing()) {

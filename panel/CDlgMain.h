@@ -16,6 +16,9 @@ public:
     explicit CDlgMain(IMagCommand* command);
     ~CDlgMain() override;
 
+    // The user confirmed the quit: the panel's loop ends.
+    bool QuitConfirmed() const { return quitConfirmed_; }
+
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override {}  // Enter does nothing
@@ -27,6 +30,11 @@ private:
     enum { kIconSlots = 18 };
 
     void UpdateControls();
+    // The commands that go to the magnifier; false for any other.
+    bool MagnifierCommand(UINT id);
+    // Ends the innermost modal loops on this thread: menus, boxes, a move or
+    // size loop.
+    void EndModalLoops();
     // The icon of slot on button id.
     void SetImage(int id, int slot);
     // A push-like check box showing state: its image and its check mark.
@@ -46,4 +54,5 @@ private:
     // tray while the first is still up.
     bool askingToQuit_ = false;
     bool showingAbout_ = false;
+    bool quitConfirmed_ = false;
 };

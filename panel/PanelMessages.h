@@ -10,7 +10,9 @@ extern const UINT g_updateUiMessage;
 // back.
 extern const UINT g_taskbarCreatedMessage;
 
-// Posted by kvgui_Uninit to the main dialog: end whatever is open on the
-// panel's thread (a menu does not end on a quit message) and then its loop.
-// Acted on only while the panel is being closed, whoever posts it.
+// Posted by kvgui_Uninit to the main dialog, again until the panel's thread
+// has ended: end whatever modal loop runs on the panel's thread (a menu does
+// not end on a quit message, a move loop swallows it), so that the panel's
+// own loop gets its turn and leaves. Acted on only while the panel is being
+// closed, whoever posts it.
 const UINT kClosePanelMessage = WM_APP + 1;

@@ -59,7 +59,11 @@ public:
     }
     void ZoomOut() override { Record("ZoomOut"); }
     void SetZoom(double) override { Record("SetZoom"); }
-    double GetZoom() override { return 2.0; }
+    double GetZoom() override {
+        ++zoomReads;
+        return 2.0;
+    }
+    std::atomic<int> zoomReads{0};  // each update of the panel reads the zoom first
     void OnSettingChanged(int kind, int second) override { Record("OnSettingChanged " + std::to_string(kind), second); }
     void Exit() override { Record("Exit"); }
     void Zoom(int, double) override { Record("Zoom"); }
@@ -92,11 +96,24 @@ struct SystemRecord {
     std::vector<HIGHCONTRASTW> switched;
     std::vector<NotifyCall> notified;
     DWORD highContrastFlags = 0;  // what a read reports
+    // Set: the opener serves the panel's messages until it is signalled, as a
+    // shell call that runs a modal loop of its own can.
+    HANDLE openBlocksUntil = nullptr;
+    HANDLE inOpener = nullptr;
 } g_system;
 
 bool RecordOpen(const wchar_t* target) {
-    std::lock_guard<std::mutex> guard(g_system.lock);
-    g_system.opened.push_back(target);
+    {
+        std::lock_guard<std::mutex> guard(g_system.lock);
+        g_system.opened.push_back(target);
+    }
+    if (HANDLE until = g_system.openBlocksUntil) {
+        SetEvent(g_system.inOpener);
+        while (MsgWaitForMultipleObjects(1, &until, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+    }
     return true;
 }
 
@@ -117,6 +134,16 @@ BOOL RecordHighContrast(UINT action, HIGHCONTRASTW* record, UINT flags) {
     if (action != SPI_SETHIGHCONTRAST || flags != SPIF_SENDCHANGE) return FALSE;
     g_system.switched.push_back(*record);
     return TRUE;
+}
+
+// The last window that was sent WM_CANCELMODE on a thread watched by
+// WatchCancelMode.
+std::atomic<HWND> g_cancelledMode{nullptr};
+
+LRESULT CALLBACK WatchCancelMode(int code, WPARAM wParam, LPARAM lParam) {
+    auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_CANCELMODE) g_cancelledMode = sent->hwnd;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 struct PanelLibrary {
@@ -212,8 +239,17 @@ protected:
     }
     // Returns promptly whatever the panel has open; the deadline only catches a hang.
     void Uninit() {
-        StepDeadline deadline("kvgui_Uninit", 5000);
+        StepDeadline deadline("kvgui_Uninit", 2000);
         Panel().uninit();
+    }
+    DWORD PanelThread() const { return GetWindowThreadProcessId(dialog_, nullptr); }
+    // The panel's thread inside a modal loop of the given GUI_ kind.
+    bool InModalLoop(DWORD flag) {
+        return PumpUntil([&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            return GetGUIThreadInfo(PanelThread(), &info) && (info.flags & flag);
+        });
     }
 
     void Command(UINT id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
@@ -442,11 +478,29 @@ TEST_F(PanelTest, UninitReturnsWhateverIsOpenAndASecondInitIsIgnored) {
         std::function<void()> open;
         std::function<HWND()> find;
     };
+    auto about = [&] { return Owned(L"About KOVAX Magnifier"); };
+    auto moving = [&] { return InModalLoop(GUI_INMOVESIZE) ? dialog_ : nullptr; };
+    // Sent, not posted: served inside the menu's own loop.
+    auto fromTrayMenu = [&](UINT id) {
+        Tray(WM_RBUTTONUP);
+        if (OpenMenu()) SendNotifyMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    };
     const Open cases[] = {
         {"menu bar", [&] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_KEYMENU, 'o'); }, OpenMenu},
         {"tray menu", [&] { Tray(WM_RBUTTONUP); }, OpenMenu},
-        {"About box", [&] { PostCommand(ID_APP_ABOUT); }, [&] { return Owned(L"About KOVAX Magnifier"); }},
+        {"About box", [&] { PostCommand(ID_APP_ABOUT); }, about},
         {"quit question", [&] { PostCommand(ID_APP_EXIT); }, [&] { return QuitQuestion(); }},
+        // Any process can start these by posting to the dialog.
+        {"move loop", [&] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_MOVE, 0); }, moving},
+        {"size loop", [&] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_SIZE, 0); }, moving},
+        {"About box from the tray menu", [&] { fromTrayMenu(ID_APP_ABOUT); }, about},
+        {"quit question from the tray menu", [&] { fromTrayMenu(ID_APP_EXIT); }, [&] { return QuitQuestion(); }},
+        {"About box being moved",
+         [&] {
+             PostCommand(ID_APP_ABOUT);
+             PostMessageW(about(), WM_SYSCOMMAND, SC_MOVE, 0);
+         },
+         moving},
     };
     for (const Open& c : cases) {
         SCOPED_TRACE(c.what);
@@ -458,7 +512,18 @@ TEST_F(PanelTest, UninitReturnsWhateverIsOpenAndASecondInitIsIgnored) {
             HMENU menu = reinterpret_cast<HMENU>(SendMessageW(open, MN_GETHMENU, 0, 0));
             EXPECT_EQ(static_cast<UINT>(ID_SHOW_MAIN), GetMenuItemID(menu, 0));
         }
+        // Windows ends a move loop when its window loses the capture; Wine
+        // only on a quit message, which proves nothing there.
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        GetGUIThreadInfo(PanelThread(), &info);
+        g_cancelledMode = nullptr;
+        HHOOK watch = SetWindowsHookExW(WH_CALLWNDPROC, WatchCancelMode, nullptr, PanelThread());
         Uninit();
+        UnhookWindowsHookEx(watch);
+        if (info.flags & GUI_INMOVESIZE) {
+            EXPECT_EQ(info.hwndCapture, g_cancelledMode.load());
+        }
         // Ended, not left behind: the icon went with the dialog.
         EXPECT_FALSE(IsWindow(dialog_));
         std::lock_guard<std::mutex> guard(g_system.lock);
@@ -470,7 +535,44 @@ TEST_F(PanelTest, UninitReturnsWhateverIsOpenAndASecondInitIsIgnored) {
     EXPECT_TRUE(command_.Recorded().empty()) << "closing the panel must not end the program";
 }
 
-TEST_F(PanelTest, UninitServesACommandWaitingForTheCallingThread) {
+// Held in a loop that the panel cannot end (a shell call running one of its
+// own), the panel does not hold the program: kvgui_Uninit gives up on it, its
+// library stays loaded under its thread, and the command object, which goes
+// with the program, is never called again.
+TEST_F(PanelTest, UninitLeavesAStuckPanelBehindWithItsLibraryPinnedAndTheMagnifierUntouched) {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_system.inOpener = entered;
+    g_system.openBlocksUntil = release;
+    PostCommand(ID_VISIT_WEBSITE);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(entered, 10000));
+    g_system.openBlocksUntil = nullptr;
+    Uninit();
+    ASSERT_TRUE(IsWindow(dialog_)) << "the panel was not stuck";
+    EXPECT_EQ(1, Panel().init(&command_));  // not beside the one still ending
+    EXPECT_EQ(nullptr, FindOwn(L"#32770", [&](HWND w) { return w != dialog_ && GetMenu(w); }));
+
+    // Served by the stuck loop, in the order posted.
+    int zoomReads = command_.zoomReads;
+    PostCommand(IDC_ZOOMIN);
+    Panel().update();
+    PostMessageW(GetDlgItem(dialog_, IDC_PAUSE), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Check(IDC_PAUSE) == BST_CHECKED; }));
+    FreeLibrary(Panel().module);
+    EXPECT_EQ(Panel().module, GetModuleHandleW(L"kvgui.dll")) << "unloaded under the panel's thread";
+
+    SetEvent(release);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog_); })) << "the panel did not end once free";
+    EXPECT_TRUE(command_.Recorded().empty());
+    EXPECT_EQ(zoomReads, command_.zoomReads);
+    CloseHandle(release);
+    CloseHandle(entered);
+    // The next Uninit closes what the first left open; a panel starts again.
+    Uninit();
+    Start();
+}
+
+TEST_F(PanelTest, UninitServesACommandWaitingForTheCallingThreadAndOutlastsIt) {
     // A window of the test's thread stands for the program's hub window, which
     // a command of the panel may be waiting for when the program closes it.
     HWND hub = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -478,6 +580,9 @@ TEST_F(PanelTest, UninitServesACommandWaitingForTheCallingThread) {
     command_.onZoomIn = [&] {
         SetEvent(started);
         SendMessageW(hub, WM_NULL, 0, 0);
+        // Longer than kvgui_Uninit waits for the panel's thread: the command
+        // object, which goes with the program, is still in use.
+        Sleep(1200);
     };
     PostCommand(IDC_ZOOMIN);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 10000));

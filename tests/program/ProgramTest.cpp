@@ -215,6 +215,41 @@ TEST_F(ProgramRun, PanelZoomsFollowsTheShortcutsAndItsQuitEndsTheProgram) {
     EXPECT_EQ(0u, code);
 }
 
+// A panel held in a move loop, which any process can start by posting to it,
+// holds up neither way of ending the program: the real Alt+Delete and the
+// WM_DESTROY that the scripts post to its worker window.
+TEST_F(ProgramRun, EndsWithinTwoSecondsWhileThePanelIsBeingMoved) {
+    for (bool keys : {true, false}) {
+        SCOPED_TRACE(keys ? "Alt+Delete" : "WM_DESTROY");
+        ASSERT_TRUE(Launch());
+        HWND worker = Worker();
+        ASSERT_NE(nullptr, worker);
+        HWND panel = WaitForProcessWindow(nullptr, L"#32770", L"KOVAX Magnifier - 2.0x", process_.dwProcessId, 15000);
+        ASSERT_NE(nullptr, panel) << "no control panel";
+        PostMessageW(panel, WM_SYSCOMMAND, SC_MOVE, 0);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        DWORD panelThread = GetWindowThreadProcessId(panel, nullptr);
+        for (int i = 0; i < 200 && !(GetGUIThreadInfo(panelThread, &info) && (info.flags & GUI_INMOVESIZE)); ++i) {
+            Sleep(50);
+        }
+        ASSERT_TRUE(info.flags & GUI_INMOVESIZE) << "the panel is not being moved";
+
+        if (keys) {
+            Xdotool(L"keydown alt sleep 0.15 key Delete sleep 0.15 keyup alt");
+        } else {
+            PostMessageW(worker, WM_DESTROY, 0, 0);
+        }
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 2000)) << "did not end";
+        DWORD code = 12345;
+        GetExitCodeProcess(process_.hProcess, &code);
+        EXPECT_EQ(0u, code);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+        process_ = {};
+    }
+}
+
 // The overlay output end to end: no window of its own, frames drawn on the
 // render thread until the hub's window is destroyed, no question asked.
 TEST_F(ProgramRun, RunsTheOverlayOutputAndEndsWithCodeZeroOnDestroy) {
