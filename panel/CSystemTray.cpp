@@ -137,5 +137,8 @@ LRESULT CALLBACK CSystemTray::WindowProc(HWND window, UINT message, WPARAM wPara
         g_liveTray->OnTaskbarCreated();
         return 0;
     }
+    // Any process can post these; the window goes only with the tray, or the
+    // icon would not come back after a new taskbar.
+    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE)) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -572,6 +572,29 @@ TEST_F(PanelTest, UninitLeavesAStuckPanelBehindWithItsLibraryPinnedAndTheMagnifi
     Start();
 }
 
+// Any process can post these: the panel and the window that puts its icon
+// back after a new taskbar stay.
+TEST_F(PanelTest, StrayClosesAndQuitMessagesLeaveThePanelAndItsTrayWindow) {
+    HWND tray = FindOwn(L"TrayIconClass", [](HWND) { return true; });
+    ASSERT_NE(nullptr, tray);
+    PostMessageW(tray, WM_CLOSE, 0, 0);
+    PostMessageW(tray, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(dialog_, WM_QUIT, 0, 0);
+    PostThreadMessageW(PanelThread(), WM_QUIT, 0, 0);
+    PostCommand(IDC_ZOOMIN);  // served after them
+    EXPECT_TRUE(PumpUntil([&] { return !command_.Recorded().empty(); })) << "the panel's loop ended";
+    ASSERT_TRUE(IsWindow(tray));
+
+    {
+        std::lock_guard<std::mutex> guard(g_system.lock);
+        g_system.notified.clear();
+    }
+    SendMessageW(tray, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    std::lock_guard<std::mutex> guard(g_system.lock);
+    ASSERT_FALSE(g_system.notified.empty());
+    EXPECT_TRUE((NotifyCall{NIM_ADD, IDR_TRAYMENU, dialog_}) == g_system.notified.front());
+}
+
 TEST_F(PanelTest, UninitServesACommandWaitingForTheCallingThreadAndOutlastsIt) {
     // A window of the test's thread stands for the program's hub window, which
     // a command of the panel may be waiting for when the program closes it.
