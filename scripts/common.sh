@@ -20,6 +20,7 @@ kv_log() { printf '== %s\n' "$*" >&2; }
 # of them) is missing (Debian 12, as root).
 kv_install_deps() {
     local missing="" p installed
+    kv_log "checking the packages"
     # shellcheck disable=SC2086
     installed=" $(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' ${1:-$KV_PACKAGES} 2>/dev/null |
         awk '$2 == "ii" { printf "%s ", $1 }')"
@@ -32,15 +33,19 @@ kv_install_deps() {
         command -v sudo >/dev/null || { echo "need root to install:$missing" >&2; return 1; }
         sudo=sudo
     fi
-    kv_log "installing:$missing"
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     # shellcheck disable=SC2086
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    set -- $missing
+    kv_log "installing $# packages and what they need from the Debian package mirror (about a minute):$missing"
+    kv_log "updating the package lists (apt-get update)"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    kv_log "downloading and installing (apt-get install --no-install-recommends)"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
 
 # kv_configure ARCH DIR [cmake args...]: configures a build of ARCH in DIR.
 kv_configure() {
     local arch=$1 dir=$2; shift 2
+    kv_log "configuring the build in $dir"
     cmake -S "$KV_ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/toolchain-$arch-w64-mingw32.cmake" "$@" >/dev/null
 }
@@ -49,11 +54,14 @@ kv_configure() {
 kv_build() {
     local arch=$1; shift
     kv_configure "$arch" "$KV_ROOT/build/$arch" "$@"
+    kv_log "building build/$arch"
     cmake --build "$KV_ROOT/build/$arch" -- -j"$(nproc)"
 }
 
+KV_WINE_PREFIX=""
 # Environment of every Wine run in prefix $1.
 kv_wine_env() {
+    KV_WINE_PREFIX=$1
     export WINEPREFIX=$1
     export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -76,7 +84,7 @@ kv_ensure_prefix() {
         flock 9
         [ -f "$prefix/.kv-ready" ] && exit 0
         kv_wine_env "$prefix"
-        kv_log "creating Wine prefix $prefix"
+        kv_log "creating the Wine prefix $prefix (about 20 s, once)"
         "$KV_WINE64" wineboot -i >/dev/null 2>&1 || true
         "$KV_WINESERVER" -w
         kv_set_virtual_desktop on
@@ -118,6 +126,7 @@ KV_XVFB_PID=""
 # started at once never end up sharing a display.
 kv_start_xvfb() {
     local depth=${1:-24} fifo n=""
+    kv_log "starting a virtual X display (Xvfb, 1280x1024, $depth bits per pixel)"
     fifo=$(mktemp -u /tmp/kv-xvfb.XXXXXX)
     mkfifo "$fifo"
     # A session of its own: Ctrl+C in the terminal reaches the script, which
@@ -150,13 +159,18 @@ kv_stop_xvfb() {
 # and hold, say, ctest until the server ends).
 kv_begin_wine_session() {
     kv_start_xvfb "${2:-24}"
-    kv_ensure_prefix "$1"
     kv_wine_env "$1"
+    kv_ensure_prefix "$1"
     "$KV_WINESERVER" -p 2>/dev/null || true  # one may run already
     "$KV_WINE64" reg.exe query 'HKCU\Software\Wine' >/dev/null 2>&1 </dev/null || true
 }
 
+# Ends what kv_begin_wine_session started, as far as it came; never a Wine
+# server of the caller's own WINEPREFIX.
 kv_end_wine_session() {
-    [ -z "${WINEPREFIX:-}" ] || kv_stop_wineserver
+    if [ -n "$KV_WINE_PREFIX" ]; then
+        kv_wine_env "$KV_WINE_PREFIX"
+        kv_stop_wineserver
+    fi
     kv_stop_xvfb
 }

@@ -3,17 +3,21 @@
 #
 # Everything started here runs in a session of its own (setsid): Ctrl+C in
 # the terminal then reaches the script alone, which ends the magnifier
-# through its worker window, as Alt+Delete does, before Wine and the display.
+# through its hidden message window "KOVAX Worker", as Alt+Delete does,
+# before Wine and the display. kv_end_run is meant for the scripts' EXIT
+# trap: whatever way a run stops, it ends what the run started.
 
 KV_RUN_BUILD="$KV_ROOT/build/x86_64"
 KV_RUN_LOG="$KV_RUN_BUILD/run.log"
 KV_MAGNIFIER_PID=""
 KV_OWN_DISPLAY=""
+KV_RUN_PREFIX=""
 
-# kv_build_product [TARGET...]: builds the product and the quit helper, and
-# the targets named, not the tests or benchmarks.
+# kv_build_product [TARGET...]: builds the program and its two DLLs, the
+# quit helper and the targets named, not the tests or benchmarks.
 kv_build_product() {
     kv_configure x86_64 "$KV_RUN_BUILD"
+    kv_log "building the program and its DLLs in build/x86_64"
     cmake --build "$KV_RUN_BUILD" --target product kvquit "$@" -- -j"$(nproc)"
 }
 
@@ -26,18 +30,21 @@ kv_wine() { setsid "$KV_WINE64" "$@" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&-; }
 kv_begin_run() {
     local prefix=$1
     mkdir -p "$(dirname "$prefix")"
-    : >"$KV_RUN_LOG"
     exec 8>"$prefix.run-lock"
     if ! flock -n 8; then
         echo "another run uses the Wine prefix $prefix" >&2
         exit 1
     fi
+    : >"$KV_RUN_LOG"
+    # Ours from here on: kv_end_run ends its Wine server.
+    KV_RUN_PREFIX=$prefix
     if [ -z "${DISPLAY:-}" ]; then
         KV_OWN_DISPLAY=yes
         kv_start_xvfb 24 8>&-
     fi
-    kv_ensure_prefix "$prefix" 8>&-
     kv_wine_env "$prefix"
+    kv_ensure_prefix "$prefix" 8>&-
+    kv_log "starting Wine"
     kv_stop_wineserver  # left by a run that was killed
     # The registry file is current now that no server runs: switch the
     # desktop only when it differs.
@@ -65,35 +72,43 @@ kv_settings_unless_set() {
     done
 }
 
-# Waits up to 30 s for an X window whose name matches $1; fails at once when
-# the process $2 (if given) ends meanwhile.
+# kv_wait_window PID SEARCH...: waits up to 30 s for an X window that
+# `xdotool search SEARCH...` finds; fails at once when the process PID (if
+# not empty) ends meanwhile.
 kv_wait_window() {
-    local i
+    local i pid=$1; shift
     for i in $(seq 1 150); do
-        xdotool search --name "$1" >/dev/null 2>&1 && return 0
-        if [ -n "${2:-}" ] && ! kill -0 "$2" 2>/dev/null; then return 1; fi
+        xdotool search "$@" >/dev/null 2>&1 && return 0
+        if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then return 1; fi
         sleep 0.2
     done
     return 1
 }
 
 # Wine's notepad with a page of text. It opens in the top-left three
-# quarters of the screen, clear of the bottom-right corner.
+# quarters of the screen, clear of the bottom-right corner. Found by its X
+# window class, which Wine takes from the program's file name: its title is
+# in the language of the locale.
 kv_start_notepad() {
     local page="$WINEPREFIX/drive_c/users/Public/KOVAX.txt"
+    kv_log "starting notepad"
     mkdir -p "$(dirname "$page")"
     sed 's/$/\r/' "$KV_ROOT/scripts/notepad-page.txt" >"$page"
     setsid "$KV_WINE64" notepad.exe 'C:\users\Public\KOVAX.txt' >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
-    kv_wait_window 'KOVAX.txt - Notepad' || { echo "notepad did not open" >&2; return 1; }
+    if ! kv_wait_window "" --onlyvisible --class '^notepad\.exe$'; then
+        echo "notepad did not open within 30 s (Wine's output: $KV_RUN_LOG)" >&2
+        return 1
+    fi
 }
 
 # kv_start_magnifier [LOCALE]: starts the magnifier (its control panel in
 # the locale's language) and waits for its output window. In window mode
 # that window opens around the pointer: park the pointer where it may go.
 kv_start_magnifier() {
+    kv_log "starting the magnifier${1:+ ($1)}"
     env ${1:+LC_ALL=$1} setsid "$KV_WINE64" "$KV_RUN_BUILD/KOVAX.exe" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
     KV_MAGNIFIER_PID=$!
-    if ! kv_wait_window '^KOVAX$' "$KV_MAGNIFIER_PID"; then
+    if ! kv_wait_window "$KV_MAGNIFIER_PID" --name '^KOVAX$'; then
         echo "the magnifier did not open its window (Wine's output: $KV_RUN_LOG)" >&2
         return 1
     fi
@@ -118,8 +133,8 @@ kv_wait_magnifier() {
     return "$code"
 }
 
-# Ends the magnifier through its worker window, as Alt+Delete does: it puts
-# the cursors back and exits with code 0.
+# Ends the magnifier through its hidden message window, as Alt+Delete does:
+# it puts the cursors back and exits with code 0.
 kv_stop_magnifier() {
     [ -n "$KV_MAGNIFIER_PID" ] || return 0
     local i code=0
@@ -139,10 +154,27 @@ kv_stop_magnifier() {
     KV_MAGNIFIER_PID=""
 }
 
-# Ends the magnifier, then every other Wine program of the prefix, then the
-# display.
+# For the scripts' ERR trap (with set -eE): names the step that failed, before
+# set -e ends the script.
+kv_report_failed_step() {
+    local code=$? file=${BASH_SOURCE[1]} line=${BASH_LINENO[0]} step
+    step=$(sed -n "${line}s/^ *//p" "$file" 2>/dev/null) || true
+    echo "$(basename "$0"): stopped: exit code $code from '${step:-$BASH_COMMAND}'" \
+        "(${file#"$KV_ROOT/"}, line $line)" >&2
+}
+
+# Ends the magnifier, then every other Wine program of the run's prefix and
+# its Wine server, then the run's own display: whatever of them the run has
+# started. Safe to call twice, and from a trap at any point of a run.
 kv_end_run() {
     trap '' INT TERM HUP
+    trap - ERR
+    set +e
     kv_stop_magnifier
-    kv_end_wine_session
+    if [ -n "$KV_RUN_PREFIX" ]; then
+        kv_wine_env "$KV_RUN_PREFIX"
+        kv_stop_wineserver
+    fi
+    kv_stop_xvfb
+    set -e
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the 64-bit program (only the product) and
-# shows the magnifier at work under Wine, in the Wine prefix
+# Installs what is missing, builds the 64-bit program and its two DLLs (not
+# the tests) and shows the magnifier at work under Wine, in the Wine prefix
 # build/x86_64/run-prefix, until Ctrl+C (or SIGINT/SIGTERM to this script).
+# However the run stops, even by a failed step, it ends what it started.
 #
 # Without $DISPLAY it starts a virtual display of its own, opens Wine's
 # notepad with a page of text, parks the pointer at the right edge (the
@@ -12,11 +13,13 @@
 # Under Wine a screen capture contains the magnifier's own window, so a
 # full-screen magnifier would only enlarge itself: window mode and a window
 # that stays put are set unless the user has set them (see README.md).
-set -eu
+set -eEu
 . "$(dirname "$0")/common.sh"
 . "$KV_ROOT/scripts/run-common.sh"
 
+trap kv_end_run EXIT
 trap 'kv_end_run; exit 0' INT TERM HUP
+trap kv_report_failed_step ERR
 kv_install_deps "$KV_RUN_PACKAGES"
 kv_build_product
 prefix="$KV_RUN_BUILD/run-prefix"
@@ -27,7 +30,7 @@ if [ -n "$KV_OWN_DISPLAY" ]; then
     kv_start_notepad
     xdotool mousemove 1200 870
 fi
-kv_start_magnifier || { kv_end_run; exit 1; }
+kv_start_magnifier
 [ -n "$KV_OWN_DISPLAY" ] && kv_glide_pointer 200 300
 
 where="the display $DISPLAY"
@@ -42,5 +45,4 @@ EOF
 code=0
 kv_wait_magnifier || code=$?
 echo "KOVAX ended by itself with exit code $code"
-kv_end_run
 exit "$code"

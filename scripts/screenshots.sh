@@ -7,7 +7,11 @@
 # The scene is the list of steps at the end, one action a line; `shot NAME`
 # saves docs/NAME.png of what the steps before it left on the screen. Extend
 # it there; new kinds of steps go with the actions below.
-set -eu
+#
+# A step that fails stops the scene with a message and exit code 1; the
+# pictures taken before it are kept, and none is replaced by a wrong one.
+# Whatever way it stops, it ends the magnifier, Wine and its display.
+set -eEu
 . "$(dirname "$0")/common.sh"
 . "$KV_ROOT/scripts/run-common.sh"
 
@@ -24,29 +28,42 @@ alt() {                                            # Alt held around one key
 }
 scene() {  # a small program whose first field takes the focus
     setsid "$KV_WINE64" "$KV_RUN_BUILD/tools/focusscene.exe" >>"$KV_RUN_LOG" 2>&1 </dev/null 8>&- &
-    kv_wait_window '^Sign in$'
+    kv_wait_window "" --name '^Sign in$' || fail "the scene's program did not open its window within 30 s"
     sleep 2
 }
 menu() { xdotool keydown alt sleep 0.2 key "$1" sleep 0.2 keyup alt sleep 0.5 key "$2"; }  # Alt+MENU, ITEM
 # shot NAME [TITLE]: the whole screen, or only the window whose title matches.
+# The picture is taken into build/ and replaces docs/NAME.png only when whole.
 shot() {
     sleep 2  # the view pans smoothly; a few frames more
-    local out="$KV_ROOT/docs/$1.png" crop=""
+    local out="$KV_ROOT/docs/$1.png" tmp="$KV_RUN_BUILD/shot.png" crop=""
     if [ -n "${2:-}" ]; then
-        local id
-        id=$(xdotool search --name "$2" | head -n 1)
-        [ -n "$id" ] || { echo "no window titled like '$2'" >&2; return 1; }
-        crop=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-            /Width:/ { w = $NF } /Height:/ { h = $NF } END { printf "-crop %dx%d+%d+%d +repage", w, h, x, y }')
+        local id info
+        id=$(xdotool search --onlyvisible --name "$2" | head -n 1)
+        [ -n "$id" ] || fail "docs/$1.png: no window titled like '$2' on the display"
+        # Where the window is on the screen (xdotool's getwindowgeometry
+        # counts the position of a window inside Wine's desktop twice).
+        info=$(xwininfo -id "$id") || fail "docs/$1.png: xwininfo cannot tell where window $id is"
+        crop=$(printf '%s\n' "$info" | awk '/Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+            /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+            END { if (w > 0 && h > 0 && x != "" && y != "") printf "-crop %dx%d+%d+%d +repage", w, h, x, y }')
+        [ -n "$crop" ] || fail "docs/$1.png: no position and size of window $id in xwininfo's output"
     fi
+    rm -f "$tmp"
     # shellcheck disable=SC2086
-    import -window root $crop "$out"
+    import -window root $crop "$tmp" || fail "docs/$1.png: the screenshot (ImageMagick's import) failed"
+    mv "$tmp" "$out"
     kv_log "docs/$1.png"
 }
+fail() { echo "screenshots.sh: $*" >&2; exit 1; }
 
 trap kv_end_run EXIT
 trap 'exit 1' INT TERM HUP
-kv_install_deps "$KV_RUN_PACKAGES"
+trap kv_report_failed_step ERR
+kv_install_deps "$KV_RUN_PACKAGES x11-utils"  # x11-utils: xwininfo
+for tool in xdotool xwininfo import; do
+    command -v "$tool" >/dev/null || fail "$tool is not on PATH (packages xdotool, x11-utils, imagemagick)"
+done
 kv_build_product focusscene
 unset DISPLAY
 kv_begin_run "$KV_RUN_BUILD/shots-prefix"
