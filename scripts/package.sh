@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release configuration and writes the release archives
-# dist/KOVAX-<version>-win32.zip (32-bit Windows) and -win64.zip: the files of
-# the build's product target and README.txt, on installing, the shortcuts and
-# the settings (those sections of README.md). The version is the one of the program's
-# version resource, resources/version.h.
+# dist/KOVAX-<version>-win32.zip (32-bit Windows) and -win64.zip: the program,
+# its two DLLs and README.txt, on installing, the shortcuts, the settings and
+# the limits (those sections of README.md). The version is the one of the
+# program's version resource, resources/version.h.
 #   scripts/package.sh [win32|win64]...   (default: both)
 set -eu
 . "$(dirname "$0")/common.sh"
@@ -12,12 +12,13 @@ kv_install_deps "cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686
 version=$(sed -n 's/^#define KV_VERSION_STRING "\(.*\)"$/\1/p' "$KV_ROOT/resources/version.h")
 [ -n "$version" ] || { echo "no KV_VERSION_STRING in resources/version.h" >&2; exit 1; }
 
-# The sections of README.md on installing, the shortcuts and the settings,
-# with Windows line ends.
+# The sections of README.md on installing, the shortcuts, the settings and
+# the limits, with Windows line ends.
 readme_text() {
     {
         printf 'KOVAX %s for %s\n\n' "$version" "$1"
-        awk '/^## / { keep = ($0 == "## Shortcuts" || $0 == "## Installing on Windows" || $0 == "## Settings") }
+        awk '/^## / { keep = ($0 == "## Shortcuts" || $0 == "## Installing on Windows" || $0 == "## Settings" ||
+                              $0 == "## Limits") }
             keep' "$KV_ROOT/README.md"
     } | sed 's/$/\r/'
 }
