@@ -102,7 +102,7 @@ bool GDIMagWin::CloseGdi() {
 
 bool GDIMagWin::OnWindowChanged() {
     ViewRect w = WindowRect();
-    POINT origin = VirtualOrigin();
+    POINT origin = FrameOrigin();
     UINT flags = kMoveFlags;
     // From another thread the move is posted: the main thread may be waiting
     // for the render thread to end, and a synchronous move would wait for it.
@@ -141,6 +141,7 @@ void GDIMagWin::Raise() {
 bool GDIMagWin::Render(RenderRequest& request) {
     const ViewRect& src = request.source;
     const ViewRect& dst = request.window;
+    Frame frame(*this);
     bool result = false;
     HDC windowDC = GetWindowDC(window_);
     HDC displayDC = windowDC ? CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr) : nullptr;

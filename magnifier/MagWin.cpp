@@ -149,15 +149,30 @@ HWND MagWin::GetWindowHandle() {
 
 POINT MagWin::VirtualOrigin() const { return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)}; }
 
+MagWin::Frame::Frame(MagWin& owner) : owner_(owner) {
+    DWORD none = 0;
+    // Taken only when no thread draws a frame of this output: the origin is
+    // then written and read by this thread alone.
+    if (owner_.frameThread_.compare_exchange_strong(none, GetCurrentThreadId())) {
+        owner_.frameOrigin_ = owner_.VirtualOrigin();
+        holds_ = true;
+    }
+}
+
+MagWin::Frame::~Frame() {
+    if (holds_) owner_.frameThread_ = 0;
+}
+
+POINT MagWin::FrameOrigin() const {
+    return frameThread_ == GetCurrentThreadId() ? frameOrigin_ : VirtualOrigin();
+}
+
 POINT MagWin::ImageOrigin(const ViewRect& source) const {
-    POINT origin = VirtualOrigin();
+    POINT origin = FrameOrigin();
     return {source.x + origin.x, source.y + origin.y};
 }
 
-void MagWin::KeepOnPrimary(ViewRect& rect, int cx, int cy) const {
-    // The primary screen starts at screen (0, 0), which is minus the origin
-    // in the virtual-screen coordinates of the rectangles.
-    POINT origin = VirtualOrigin();
+void MagWin::KeepOnPrimary(ViewRect& rect, int cx, int cy, POINT origin) {
     rect.x += origin.x;
     rect.y += origin.y;
     ClampRectToScreen(rect, {cx, cy});
@@ -238,6 +253,8 @@ bool MagWin::ComputeInitialRects(bool notify) {
     if (cx == 0 || cy == 0) return false;
     if (GetSystemMetrics(SM_CXVIRTUALSCREEN) == 0 || GetSystemMetrics(SM_CYVIRTUALSCREEN) == 0) return false;
 
+    // Asked afresh, not taken from a frame: this runs when the magnifier
+    // opens and after the display has changed.
     POINT origin = VirtualOrigin();
     ViewRect w{};
     if (g_settings.FullScreen.Value()) {
@@ -251,7 +268,7 @@ bool MagWin::ComputeInitialRects(bool notify) {
         GetCursorPos(&p);
         w.x = p.x - origin.x - w.width / 2;
         w.y = p.y - origin.y - w.height / 2;
-        KeepOnPrimary(w, cx, cy);
+        KeepOnPrimary(w, cx, cy, origin);
     }
 
     // Window and source are computed as one step: the source size follows from
@@ -284,7 +301,7 @@ bool MagWin::WindowRectAround(const ViewRect& source, ViewRect& out) {
     out.height = static_cast<int>(static_cast<unsigned>(cy) / scale);
     out.x = mx - out.width / 2;
     out.y = my - out.height / 2;
-    KeepOnPrimary(out, cx, cy);
+    KeepOnPrimary(out, cx, cy, FrameOrigin());
     return true;
 }
 
@@ -343,17 +360,20 @@ void MagWin::RenderLoop() {
             requests_.pop_front();
         }
 
-        if (!fullScreen && !g_settings.MagwinSticky.Value()) {
-            ViewRect w{};
-            if (WindowRectAround(request.source, w)) SetWindowRect(w, true);
-        }
-        request.window = WindowRect();
         bool drawn = false;
-        if (switched) {
-            try {
-                drawn = Render(request);
-            } catch (...) {
-                // Counted as a failed frame.
+        {
+            Frame frame(*this);
+            if (!fullScreen && !g_settings.MagwinSticky.Value()) {
+                ViewRect w{};
+                if (WindowRectAround(request.source, w)) SetWindowRect(w, true);
+            }
+            request.window = WindowRect();
+            if (switched) {
+                try {
+                    drawn = Render(request);
+                } catch (...) {
+                    // Counted as a failed frame.
+                }
             }
         }
         if (drawn) {
@@ -392,7 +412,7 @@ void MagWin::DrawOverlays(RenderRequest& request, HDC dc) {
     // A pointer that its application has hidden is not shown, nor its ring.
     bool pointerShown = (info.flags & CURSOR_SHOWING) != 0;
     // Against the source the frame was captured at: the live one may have
-    // moved since. Asked once, as the system's answer is not free.
+    // moved since.
     POINT origin = ImageOrigin(request.source);
     const ViewRect image{origin.x, origin.y, request.source.width, request.source.height};
     DrawHilights(image, request.cursor, dc, pointerShown);

@@ -10,6 +10,7 @@
 // read and written whole, under rectLock_.
 #include <windows.h>
 
+#include <atomic>
 #include <deque>
 
 #include "magnifier/CursorImage.h"
@@ -58,8 +59,13 @@ public:
     virtual bool Close();
     // Where the virtual screen begins, in screen coordinates. The rectangles
     // count from there; captures, the pointer image and the output's place
-    // are turned into screen coordinates with it.
+    // are turned into screen coordinates with it. Asks the system each time:
+    // frames take it through FrameOrigin.
     virtual POINT VirtualOrigin() const;
+    // The origin for the step at hand: within a frame of this output on the
+    // calling thread the one that frame asked for when it began, otherwise
+    // asked now.
+    POINT FrameOrigin() const;
 
     // Store rect when it differs; while running and asked to, tell the back end.
     bool SetSourceRect(const ViewRect& rect, bool notify);
@@ -74,6 +80,25 @@ public:
     bool WindowRectAround(const ViewRect& source, ViewRect& out);
     // The screen position of the captured image's top-left pixel.
     POINT ImageOrigin(const ViewRect& source) const;
+
+    // One frame's answer to where the virtual screen begins: asked once when
+    // the frame begins and taken by every step of it on the same thread (the
+    // window's move, the capture, the marks, the pointer's image), as each
+    // ask costs about 0.12 ms under Wine. A display change shows from the
+    // next frame on. A frame begun within one on the same thread is part of
+    // it; one begun while another thread draws a frame of the same output
+    // asks at each step instead.
+    class Frame {
+    public:
+        explicit Frame(MagWin& owner);
+        ~Frame();
+        Frame(const Frame&) = delete;
+        Frame& operator=(const Frame&) = delete;
+
+    private:
+        MagWin& owner_;
+        bool holds_ = false;
+    };
 
     // Draws into a captured frame, at the frame's own scale, the highlight
     // marks that are switched on (pointer ring, focus frame, caret triangles),
@@ -129,8 +154,9 @@ private:
     using PanelUpdate = int (*)();
 
     void UnbindPanel();
-    // Clamps a window rectangle onto the primary screen.
-    void KeepOnPrimary(ViewRect& rect, int cx, int cy) const;
+    // Clamps a window rectangle onto the primary screen, which begins at
+    // minus origin in the rectangles' coordinates.
+    static void KeepOnPrimary(ViewRect& rect, int cx, int cy, POINT origin);
     bool UpdateCursorImage(const CURSORINFO& info);
     void DrawStats(HDC dc);
     // The draws into a frame take where its image lies on the screen (its
@@ -162,4 +188,8 @@ private:
     ViewRect sourceRect_{};
     ViewRect windowRect_{};
     CursorImage cursorImage_;
+    // The thread drawing a frame of this output, if any, and the origin that
+    // frame asked for; only that thread reads or writes the origin.
+    std::atomic<DWORD> frameThread_{0};
+    POINT frameOrigin_{};
 };

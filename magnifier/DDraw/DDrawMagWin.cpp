@@ -13,7 +13,7 @@ bool IsModeChange(HRESULT hr) {
 }  // namespace
 
 RECT DDrawMagWin::ScreenRect(const ViewRect& r) const {
-    POINT origin = VirtualOrigin();
+    POINT origin = FrameOrigin();
     return RECT{r.x + origin.x, r.y + origin.y, r.x + origin.x + r.width, r.y + origin.y + r.height};
 }
 
@@ -82,6 +82,7 @@ bool DDrawMagWin::OnWindowChanged() {
 }
 
 bool DDrawMagWin::Render(RenderRequest& request) {
+    Frame frame(*this);
     OverlayManager::Guard guard;
     // None after a rebuild that failed: each frame tries again.
     if (!OverlayManager::Current() && !OverlayManager::Create()) return false;
