@@ -3,10 +3,14 @@
 // to a baseline of the bare BitBlt + StretchBlt of the same sizes, and their
 // ratio; then, at zoom 2 without smoothing, frames without highlight marks
 // against frames with all three (and with all three at their length bounds
-// around far-reaching targets). Prints figures; asserts nothing.
+// around far-reaching targets); then whole frames as the render thread serves
+// them, in full screen and in a window that follows the view, with how often
+// a frame asks the system where the virtual screen begins. Prints figures;
+// asserts nothing.
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -106,6 +110,92 @@ void MarkRows(int cx, int cy, int frames) {
     std::printf("%-28s %10.2f %7.2f\n", "all at their bounds", extreme, extreme / none);
 }
 
+// The GDI output that signals each frame it has drawn and counts the asks
+// for the virtual screen's origin (each one still goes to the system).
+class ServedOutput : public GDIMagWin {
+public:
+    explicit ServedOutput(Hook::EventDispatcher* hub) : GDIMagWin(hub) {
+        drawn_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    }
+    // Stopped here, while the overrides the render thread calls still exist.
+    ~ServedOutput() override {
+        Stop();
+        CloseHandle(drawn_);
+    }
+    bool Render(RenderRequest& request) override {
+        bool drawn = GDIMagWin::Render(request);
+        SetEvent(drawn_);
+        return drawn;
+    }
+    POINT VirtualOrigin() const override {
+        ++asks;
+        return GDIMagWin::VirtualOrigin();
+    }
+    // Waits for the next drawn frame, carrying out the window moves that the
+    // render thread posts to this thread meanwhile.
+    bool WaitDrawn() {
+        for (;;) {
+            DWORD r = MsgWaitForMultipleObjects(1, &drawn_, FALSE, 5000, QS_ALLINPUT);
+            if (r == WAIT_OBJECT_0) return true;
+            if (r != WAIT_OBJECT_0 + 1) return false;
+            Pump();
+        }
+    }
+
+    mutable std::atomic<long> asks{0};
+
+private:
+    HANDLE drawn_ = nullptr;
+};
+
+// Milliseconds per frame queued and drawn one at a time, each source a
+// little away from the one before (the window moves along when it follows),
+// and the origin asks per frame; the lowest of the rounds counts.
+void ServedRow(const char* name, DWORD fullScreen, int cx, int cy, int frames) {
+    g_settings.FullScreen.Assign(fullScreen);
+    g_settings.MagwinSticky.Assign(0);
+    Hook::EventDispatcher hub;
+    ServedOutput magwin(&hub);
+    MagTracker tracker(&hub, &magwin);
+    if (!magwin.Start(&tracker)) return;
+    Pump();
+    ViewRect src = magwin.SourceRect();
+    double best = 1e9;
+    double asks = 0;
+    for (int round = 0; round < 5; ++round) {
+        long asked = magwin.asks;
+        double start = Now();
+        for (int i = 0; i < frames; ++i) {
+            ViewRect at{(cx - src.width) / 2 + (i % 2 ? 40 : -40), (cy - src.height) / 2, src.width, src.height};
+            if (!magwin.QueueRequest(at, magwin.WindowRect()) || !magwin.WaitDrawn()) return;
+        }
+        double perFrame = (Now() - start) / frames;
+        if (perFrame < best) {
+            best = perFrame;
+            asks = static_cast<double>(magwin.asks - asked) / frames;
+        }
+    }
+    magwin.Stop();
+    std::printf("%-28s %10.2f %12.1f\n", name, best, asks);
+}
+
+void ServedRows(int cx, int cy, int frames) {
+    g_settings.ZoomLevel_10.Assign(20);
+    g_settings.SmoothImage.Assign(0);
+    const int asks = 200;
+    double start = Now();
+    for (int i = 0; i < asks; ++i) {
+        GetSystemMetrics(SM_XVIRTUALSCREEN);
+        GetSystemMetrics(SM_YVIRTUALSCREEN);
+    }
+    std::printf("\none ask for the virtual screen's origin: %.3f ms\n", (Now() - start) / asks);
+    std::printf("frames served by the render thread at zoom 2, smoothing off (best of 5 rounds)\n");
+    std::printf("%-28s %10s %12s\n", "output", "ms", "origin asks");
+    ServedRow("full screen", 1, cx, cy, frames);
+    ServedRow("window following the view", 0, cx, cy, frames);
+    g_settings.FullScreen.Assign(1);
+}
+
 }  // namespace
 
 int main() {
@@ -143,5 +233,6 @@ int main() {
     }
 
     MarkRows(cx, cy, frames);
+    ServedRows(cx, cy, frames);
     return 0;
 }
