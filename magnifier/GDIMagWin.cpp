@@ -2,6 +2,7 @@
 
 #include "core/CrashGuard.h"
 #include "core/EventDispatcher.h"
+#include "framework/Owned.h"
 #include "settings/MagSettings.h"
 
 const wchar_t kMainWindowClass[] = L"KOVAXMainClass";
@@ -143,36 +144,36 @@ bool GDIMagWin::Render(RenderRequest& request) {
     const ViewRect& dst = request.window;
     Frame frame(*this);
     bool result = false;
-    HDC windowDC = GetWindowDC(window_);
-    HDC displayDC = windowDC ? CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr) : nullptr;
-    HDC memoryDC = displayDC ? CreateCompatibleDC(displayDC) : nullptr;
-    HBITMAP bitmap = memoryDC ? CreateCompatibleBitmap(displayDC, src.width, src.height) : nullptr;
-    HGDIOBJ previous = bitmap ? SelectObject(memoryDC, bitmap) : nullptr;
+    // Released when the frame ends in the reverse of this order: the bitmap
+    // taken back out of the memory context, that context deleted, then the
+    // bitmap, the window's context released and the display's deleted.
+    OwnedDC displayDC;
+    WindowDC windowDC(window_, GetWindowDC(window_));
+    OwnedBitmap bitmap;
+    OwnedDC memoryDC;
+    if (windowDC) displayDC = OwnedDC(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    if (displayDC) memoryDC = OwnedDC(CreateCompatibleDC(displayDC.Get()));
+    if (memoryDC) bitmap = OwnedBitmap(CreateCompatibleBitmap(displayDC.Get(), src.width, src.height));
+    SelectedObject selected(memoryDC.Get(), bitmap.Get());
 
-    if (bitmap && previous) {
+    if (selected) {
         int mode = g_settings.SmoothImage.Value() ? HALFTONE : COLORONCOLOR;
-        if (SetStretchBltMode(windowDC, mode)) {
-            if (HALFTONE == mode) SetBrushOrgEx(windowDC, 0, 0, nullptr);
+        if (SetStretchBltMode(windowDC.Get(), mode)) {
+            if (HALFTONE == mode) SetBrushOrgEx(windowDC.Get(), 0, 0, nullptr);
             // The error read below must be this capture's, not one left over.
             SetLastError(0);
-            if (!CaptureScreen(memoryDC, displayDC, ImageOrigin(src), src.width, src.height)) {
+            if (!CaptureScreen(memoryDC.Get(), displayDC.Get(), ImageOrigin(src), src.width, src.height)) {
                 // A secure desktop in front: skip the frame, keep the last image.
                 result = GetLastError() == ERROR_ACCESS_DENIED;
             } else {
-                DrawOverlays(request, memoryDC);
+                DrawOverlays(request, memoryDC.Get());
                 // The window stands at the window rectangle: the picture fills
                 // its whole area, wherever the virtual screen begins.
-                result = StretchBlt(windowDC, 0, 0, dst.width, dst.height, memoryDC, 0, 0, src.width, src.height,
-                                    SRCCOPY) != FALSE;
+                result = StretchBlt(windowDC.Get(), 0, 0, dst.width, dst.height, memoryDC.Get(), 0, 0, src.width,
+                                    src.height, SRCCOPY) != FALSE;
             }
         }
     }
-
-    if (previous) SelectObject(memoryDC, previous);
-    if (memoryDC) DeleteDC(memoryDC);
-    if (bitmap) DeleteObject(bitmap);
-    if (windowDC) ReleaseDC(window_, windowDC);
-    if (displayDC) DeleteDC(displayDC);
     return result;
 }
 
