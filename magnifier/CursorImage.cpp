@@ -42,6 +42,5 @@ bool CursorImage::ApplyHotspot(POINT& point) const {
 
 void CursorImage::Release() {
     Reset();
-    if (mutex_) CloseHandle(mutex_);
-    mutex_ = nullptr;
+    mutex_.Close();
 }

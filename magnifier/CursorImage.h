@@ -4,10 +4,12 @@
 // cursors are replaced the copy comes from the cursor manager's saved
 // originals, so the enlarged image shows the real shape.
 //
-// Guarded by its own mutex; the render thread is its only user while the
-// magnifier is open.
+// Guarded by its own mutex, which the magnifier creates and hands over and
+// which the image owns from then on; the render thread is its only user while
+// the magnifier is open.
 #include <windows.h>
 
+#include "framework/Owned.h"
 #include "magnifier/ViewRect.h"
 
 class CursorImage {
@@ -21,7 +23,7 @@ public:
     // Reset, then closes the mutex.
     void Release();
 
-    HANDLE mutex_ = nullptr;
+    OwnedHandle mutex_;
     HCURSOR cursor_ = nullptr;
     HICON copy_ = nullptr;
     ViewRect imageRect_{0, 0, 0, 0};

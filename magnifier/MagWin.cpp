@@ -19,7 +19,7 @@ MagWin::ViewLock::~ViewLock() {
 
 MagWin::MagWin(Hook::EventDispatcher* hub) : hub_(hub) {
     InitializeCriticalSection(&rectLock_);
-    cursorImage_.mutex_ = CreateMutexW(nullptr, FALSE, nullptr);
+    cursorImage_.mutex_ = OwnedHandle(CreateMutexW(nullptr, FALSE, nullptr));
     if (!cursorImage_.mutex_) FatalExit();
     if (!hub_->AddListener(Hook::Frame, OnFrame, this)) FatalExit();
     requestEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -394,12 +394,12 @@ void MagWin::RenderLoop() {
 void MagWin::GiveUpRendering() { FatalExit(); }
 
 void MagWin::LockCursorImage() {
-    DWORD waited = WaitForSingleObject(cursorImage_.mutex_, 1000);
+    DWORD waited = WaitForSingleObject(cursorImage_.mutex_.Get(), 1000);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) FatalExit();
 }
 
 void MagWin::UnlockCursorImage() {
-    if (!ReleaseMutex(cursorImage_.mutex_)) FatalExit();
+    if (!ReleaseMutex(cursorImage_.mutex_.Get())) FatalExit();
 }
 
 void MagWin::DrawOverlays(RenderRequest& request, HDC dc) {
