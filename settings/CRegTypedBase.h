@@ -1,10 +1,13 @@
 #pragma once
 // A typed registry value: reads on first use, serves the cache afterwards and
 // writes only when given a different value. No key handle is held between
-// calls. B is CRegBase or CRegStdBase.
+// calls: each read or write opens the key and closes it again, also when the
+// query or set in between throws. B is CRegBase or CRegStdBase.
 #include <windows.h>
 
 #include <atomic>
+
+#include "framework/Owned.h"
 
 // Storage of the cached value. A 32-bit number is one atomic word, read by the
 // render thread and the panel's thread while another thread loads or assigns
@@ -51,8 +54,8 @@ public:
     // Reads the registry now, whatever the flags say.
     void LoadValue() {
         this->exists = false;
-        HKEY key = nullptr;
-        LONG result = RegOpenKeyExW(this->rootKey, this->PlainString(this->subKey), 0, KEY_READ, &key);
+        OwnedKey key;
+        LONG result = RegOpenKeyExW(this->rootKey, this->PlainString(this->subKey), 0, KEY_READ, key.Receive());
         this->lastError = result;
         if (result != ERROR_SUCCESS) {
             value = defaultValue;
@@ -60,7 +63,7 @@ public:
         }
         this->read = true;
         T stored = defaultValue;
-        result = QueryFromKey(key, &stored);
+        result = QueryFromKey(key.Get(), &stored);
         if (result == ERROR_SUCCESS) {
             this->exists = true;
             value = stored;
@@ -72,13 +75,13 @@ public:
 
     // Writes the cached value now.
     void StoreValue() {
-        HKEY key = nullptr;
+        OwnedKey key;
         LONG result = RegCreateKeyExW(this->rootKey, this->PlainString(this->subKey), 0, const_cast<LPWSTR>(L""),
-                                      REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr);
+                                      REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.Receive(), nullptr);
         this->lastError = result;
         if (result != ERROR_SUCCESS) return;
         T current = value;
-        result = StoreToKey(key, &current);
+        result = StoreToKey(key.Get(), &current);
         if (result == ERROR_SUCCESS) {
             this->read = true;
             this->exists = true;
@@ -105,8 +108,8 @@ protected:
 private:
     // A failed query or set stays in lastError: the close must not turn it into
     // a success.
-    void CloseKeepingFirstError(HKEY key, LONG earlier) {
-        LONG closed = RegCloseKey(key);
+    void CloseKeepingFirstError(OwnedKey& key, LONG earlier) {
+        LONG closed = key.Close();
         this->lastError = earlier != ERROR_SUCCESS ? earlier : closed;
     }
 };
