@@ -84,8 +84,8 @@ public:
     // One frame's answer to where the virtual screen begins: asked once when
     // the frame begins and taken by every step of it on the same thread (the
     // window's move, the capture, the marks, the pointer's image), as each
-    // ask costs about 0.12 ms under Wine. A display change shows from the
-    // next frame on. A frame begun within one on the same thread is part of
+    // ask costs from a tenth of a millisecond to over one under Wine. A
+    // display change shows from the next frame on. A frame begun within one on the same thread is part of
     // it; one begun while another thread draws a frame of the same output
     // asks at each step instead.
     class Frame {
