@@ -85,9 +85,9 @@ public:
     // the frame begins and taken by every step of it on the same thread (the
     // window's move, the capture, the marks, the pointer's image), as each
     // ask costs from a tenth of a millisecond to over one under Wine. A
-    // display change shows from the next frame on. A frame begun within one on the same thread is part of
-    // it; one begun while another thread draws a frame of the same output
-    // asks at each step instead.
+    // display change shows from the next frame on. A frame begun within one
+    // on the same thread is part of it; one begun while another thread draws
+    // a frame of the same output asks at each step instead.
     class Frame {
     public:
         explicit Frame(MagWin& owner);
