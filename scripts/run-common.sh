@@ -11,7 +11,6 @@ KV_RUN_BUILD="$KV_ROOT/build/x86_64"
 KV_RUN_LOG="$KV_RUN_BUILD/run.log"
 KV_MAGNIFIER_PID=""
 KV_OWN_DISPLAY=""
-KV_RUN_PREFIX=""
 
 # kv_build_product [TARGET...]: builds the program and its two DLLs, the
 # quit helper and the targets named, not the tests or benchmarks.
@@ -36,12 +35,11 @@ kv_begin_run() {
         exit 1
     fi
     : >"$KV_RUN_LOG"
-    # Ours from here on: kv_end_run ends its Wine server.
-    KV_RUN_PREFIX=$prefix
     if [ -z "${DISPLAY:-}" ]; then
         KV_OWN_DISPLAY=yes
         kv_start_xvfb 24 8>&-
     fi
+    # Ours from here on, as the lock is: kv_end_run ends its Wine server.
     kv_wine_env "$prefix"
     kv_ensure_prefix "$prefix" 8>&-
     kv_log "starting Wine"
@@ -171,10 +169,6 @@ kv_end_run() {
     trap - ERR
     set +e
     kv_stop_magnifier
-    if [ -n "$KV_RUN_PREFIX" ]; then
-        kv_wine_env "$KV_RUN_PREFIX"
-        kv_stop_wineserver
-    fi
-    kv_stop_xvfb
+    kv_end_wine_session
     set -e
 }
