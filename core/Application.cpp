@@ -16,23 +16,15 @@
 
 HINSTANCE g_instance = nullptr;
 
-MagWin* CreateOutput(Hook::EventDispatcher* hub) {
-    if (g_settings.HardwareAccelerate.Value()) {
-        try {
-            return new DDrawMagWin(hub);
-        } catch (...) {
-            // Whatever it was, the hardware path is out: ask for software mode.
-        }
-        wchar_t question[256] = L"";
-        LoadStringW(GetModuleHandleW(nullptr), IDS_SOFTWARE_MODE, question, 256);
-        if (MessageBoxW(nullptr, question, L"KOVAX", MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDNO) {
-            return nullptr;
-        }
-    }
-    return new GDIMagWin(hub);
-}
-
 namespace {
+
+// A box of the program's own, its text from the string table in the
+// system's language; the user's answer.
+int ShowMessage(UINT text, UINT style) {
+    wchar_t message[256] = L"";
+    LoadStringW(GetModuleHandleW(nullptr), text, message, 256);
+    return MessageBoxW(nullptr, message, L"KOVAX", style | MB_SYSTEMMODAL);
+}
 
 // The exit code of a start that cannot run here; 1 is the fatal stop's.
 constexpr int kExitCannotRun = 2;
@@ -50,15 +42,19 @@ UINT HookLibraryFailure(Hook::EventDispatcher::HookBinding binding) {
     }
 }
 
-// Called with the cursors back and the output gone: the user needs a pointer
-// to answer, and nothing frozen stays on the screen behind the box.
-void TellCannotRun(UINT text) {
-    wchar_t message[256] = L"";
-    LoadStringW(GetModuleHandleW(nullptr), text, message, 256);
-    MessageBoxW(nullptr, message, L"KOVAX", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
-}
-
 }  // namespace
+
+MagWin* CreateOutput(Hook::EventDispatcher* hub) {
+    if (g_settings.HardwareAccelerate.Value()) {
+        try {
+            return new DDrawMagWin(hub);
+        } catch (...) {
+            // Whatever it was, the hardware path is out: ask for software mode.
+        }
+        if (ShowMessage(IDS_SOFTWARE_MODE, MB_YESNO | MB_ICONQUESTION) == IDNO) return nullptr;
+    }
+    return new GDIMagWin(hub);
+}
 
 int RunMagnifier(CursorSystem& cursors) {
     HCURSOR own = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_TRANSPARENT));
@@ -101,7 +97,9 @@ int RunMagnifier(CursorSystem& cursors) {
     g_sysCursorManager = nullptr;
     delete manager;
     if (failure) {
-        TellCannotRun(failure);
+        // Now that the cursors are back and the output is gone: the user
+        // needs a pointer to answer, and nothing frozen stays behind the box.
+        ShowMessage(failure, MB_OK | MB_ICONERROR);
         return kExitCannotRun;
     }
     return 0;
